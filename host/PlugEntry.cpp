@@ -1,0 +1,61 @@
+#include "host/PlugEntry.h"
+
+#include "host/EffectInfo.h"
+#include "model/Globals.h"
+#include "model/pascalFX.h"
+#include "model/prefsloader.h"
+#include "support/commonprocs.h"
+
+namespace {
+
+void InitPascal() {}
+
+// Handlers of selectors whose work arrives later answer honestly that they cannot do it.
+HYPluginResult NotYetImplemented(int16_t, PluginParams*) { return kPluginUnimplemented; }
+
+PlugHandler HandlerFor(HYPluginSelector selector) {
+  switch (selector) {
+    case kPlugGetInfo: return EffectGetInfo;
+    case kPlugInitialize:
+    case kPlugFilePlaceHolder:
+    case kPlugDoFrame:
+    case kPlugTerminate:
+    case kPlugCustomButtonClick: return NotYetImplemented;
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+void InitPluginData(pluginDataPtr theConfig) {
+  Assert(theConfig, "Nil theConfig on InitPluginData");
+  ResetConfig(theConfig, true);
+  ReadConfig(theConfig);
+  SaveConfig(theConfig);
+}
+
+void InitMyPlugIn(pluginDataPtr* theData) {
+  Assert(*theData, "Unable to allocate new data structure");
+  EnsurePrefsFile();
+  InitPluginData(*theData);
+}
+
+extern "C" int32_t PlugMain(int32_t which, PluginParams* params) {
+  // A block without the host's allocator could not be served either; it counts as missing.
+  if (params == nullptr || params->procs == nullptr || params->procs->NewPtrClear == nullptr)
+    return kPluginBadParams;
+  if (params->interfaceVersion <= 3) return kPluginAppIsTooOld;
+  if (!gPascalInited) {
+    InitPascal();
+    gPascalInited = true;
+  }
+  if (gPascalData == nullptr) {
+    uint32_t size = 0;
+    pGetConfigSize(&size);
+    gPascalData = reinterpret_cast<pluginDataPtr>(params->procs->NewPtrClear(size));
+    InitMyPlugIn(&gPascalData);
+  }
+  const PlugHandler handler = HandlerFor(params->selector);
+  if (handler == nullptr) return kPluginOK;
+  return handler(static_cast<int16_t>(which), params);
+}

@@ -1,0 +1,40 @@
+// File specifications and the preferences folder.
+//
+// A file specification names a file by volume, parent directory and leaf name. On
+// Linux there is one volume; directory ids are handed out by this layer for absolute
+// directory paths, and leaf names hold up to 255 bytes of the file system's own bytes,
+// so a specification can name any Linux file.
+#pragma once
+
+#include <string>
+
+#include "platform/MacTypes.h"
+
+struct FSSpec {
+  int16_t vRefNum;
+  int32_t parID;
+  Str255 name;
+};
+
+enum : int16_t { kOnSystemDisk = -32768, kVantiroVolume = -1 };
+enum : OSType { kPreferencesFolderType = FOUR_CHAR_CODE('p', 'r', 'e', 'f') };
+enum : Boolean { kDontCreateFolder = 0, kCreateFolder = 1 };
+inline constexpr OSErr bdNamErr = -37;
+
+// The preferences folder is $XDG_CONFIG_HOME, else $HOME/.config. It is looked up and
+// never created: asking for creation is refused with paramErr, a missing folder gives
+// fnfErr.
+OSErr FindFolder(int16_t vRefNum, OSType folderType, Boolean createFolder, int16_t* foundVRefNum,
+                 int32_t* foundDirID);
+
+// Fills `spec` for `name` in directory `dirID`: noErr when the file exists, fnfErr when
+// it does not (spec still valid), dirNFErr for an unknown directory, bdNamErr for a name
+// that is empty or holds '/'.
+OSErr FSMakeFSSpec(int16_t vRefNum, int32_t dirID, ConstStr255Param name, FSSpec* spec);
+
+// Bridges to Linux paths: the same results as FSMakeFSSpec.
+OSErr VantiroMakeFSSpecFromPath(const char* path, FSSpec* spec);
+std::string VantiroPathFromFSSpec(const FSSpec& spec);
+
+// Deletes the file; fnfErr when it does not exist.
+OSErr FSpDelete(const FSSpec* spec);

@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds Vantiro and shows the plug-in's description.
+set -euo pipefail
+cd "$(dirname "$0")"
+source tools/deps.sh
+vantiro_install_deps
+vantiro_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+build/bin/vantiro info

@@ -1,0 +1,130 @@
+#include <cstring>
+
+#include "model/DataHandling.h"
+#include "model/pascalFX.h"
+#include "model/prefsloader.h"
+#include "platform/resources/ResourceFork.h"
+#include "tests/host/PluginFixture.h"
+
+using namespace vantiro::test;
+
+namespace {
+
+class EntryTest : public PluginFixture {
+ protected:
+  // Saves a configuration as an earlier run of the plug-in would have.
+  void StoreSettings(int16_t width) {
+    pluginDataPtr earlier = nullptr;
+    pNewConfig(&earlier);
+    ResetConfig(earlier, true);
+    earlier->sliders[0] = width;
+    earlier->mediaType = 3;
+    EnsurePrefsFile();
+    ASSERT_TRUE(SaveConfig(earlier));
+    pDestroyConfig(earlier);
+  }
+  std::string StoredRecord() const {
+    const std::string bytes = ReadFile(PrefsFile());
+    auto fork = vantiro::ParseResourceFork(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+    if (!fork || !fork->Find(cPrefsType, 1)) return {};
+    return fork->Find(cPrefsType, 1)->data;
+  }
+  std::string DefaultsRecord() const {
+    pluginDataPtr defaults = nullptr;
+    pNewConfig(&defaults);
+    ResetConfig(defaults, true);
+    Handle h = NewHandleClear(cConfigSaveSize);
+    Config2Save(defaults, h);
+    std::string out(*h, cConfigSaveSize);
+    DisposeHandle(h);
+    pDestroyConfig(defaults);
+    return out;
+  }
+};
+
+}  // namespace
+
+TEST_F(EntryTest, RejectedCallsLeaveThePluginUninitialised) {
+  EXPECT_EQ(PlugMain(0, nullptr), kPluginBadParams);
+  host.params.interfaceVersion = 3;
+  EXPECT_EQ(Call(kPlugGetInfo), kPluginAppIsTooOld);
+  host.params.interfaceVersion = 4;
+  HYProcs* procs = host.params.procs;
+  host.params.procs = nullptr;
+  EXPECT_EQ(Call(kPlugGetInfo), kPluginBadParams) << "no allocator, no plug-in";
+  host.params.procs = procs;
+  EXPECT_EQ(gPascalData, nullptr);
+  EXPECT_TRUE(host.calls.empty());
+  EXPECT_FALSE(std::filesystem::exists(PrefsFile()));
+
+  host.params.interfaceVersion = 32767;  // no upper limit
+  EXPECT_EQ(Call(kPlugDrawIcon), kPluginOK);
+  EXPECT_NE(gPascalData, nullptr);
+}
+
+TEST_F(EntryTest, TheFirstAcceptedCallCreatesTheMasterRecordFromTheHostsAllocator) {
+  EXPECT_EQ(Call(kPlugCallOnceWithInitAndTerminate), kPluginOK);
+  ASSERT_NE(gPascalData, nullptr);
+  EXPECT_TRUE(gPascalInited);
+  uint32_t size = 0;
+  pGetConfigSize(&size);
+  ASSERT_EQ(host.Count("NewPtrClear"), 1u);
+  EXPECT_EQ(host.Last("NewPtrClear")->args[0], size);
+  EXPECT_EQ(GetPtrSize(reinterpret_cast<Ptr>(gPascalData)), Size(size));
+  EXPECT_EQ(gPascalData->mediaType, 1);
+  EXPECT_EQ(gPascalData->startRel.right, 1.0);
+  EXPECT_EQ(gPascalData->blendMode, 1);
+  EXPECT_EQ(StoredRecord(), DefaultsRecord()) << "the first start saves exactly the defaults";
+}
+
+TEST_F(EntryTest, SavedSettingsGoOverTheDefaults) {
+  StoreSettings(-40);
+  EXPECT_EQ(Call(kPlugDrawThumbNail), kPluginOK);
+  EXPECT_EQ(gPascalData->sliders[0], -40);
+  EXPECT_EQ(gPascalData->mediaType, 3);
+  EXPECT_EQ(gPascalData->theOriginalImage, nullptr);
+  EXPECT_TRUE(gPascalData->outside) << "unsaved fields keep their defaults";
+}
+
+TEST_F(EntryTest, ADamagedOrForeignRecordIsReplacedByTheDefaults) {
+  StoreSettings(25);
+  std::string bytes = ReadFile(PrefsFile());
+  const std::size_t at = bytes.find(std::string("\x03\0\0\0", 4));  // version field, this build's order
+  ASSERT_NE(at, std::string::npos);
+  bytes[at] = 2;
+  WriteFile(PrefsFile(), bytes);
+  EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
+  EXPECT_EQ(gPascalData->sliders[0], 0);
+  EXPECT_EQ(StoredRecord(), DefaultsRecord());
+}
+
+TEST_F(EntryTest, InitialisationHappensOnce) {
+  EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
+  pluginDataPtr master = gPascalData;
+  StoreSettings(90);  // another program changes the file afterwards
+  EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
+  EXPECT_EQ(Call(kPlugDrawIcon), kPluginOK);
+  EXPECT_EQ(gPascalData, master);
+  EXPECT_EQ(gPascalData->sliders[0], 0) << "the file is not read again";
+  EXPECT_EQ(host.Count("NewPtrClear"), 1u);
+}
+
+TEST_F(EntryTest, SelectorsWhoseWorkIsNotBuiltYetSaySo) {
+  for (HYPluginSelector s : {kPlugInitialize, kPlugFilePlaceHolder, kPlugDoFrame, kPlugTerminate,
+                             kPlugCustomButtonClick})
+    EXPECT_EQ(Call(s), kPluginUnimplemented) << "selector " << int(s);
+  const std::size_t before = host.calls.size();
+  for (int s : {0, 3, 4, 7, 10, 200, 255})
+    EXPECT_EQ(Call(HYPluginSelector(s)), kPluginOK) << "selector " << s;
+  EXPECT_EQ(host.calls.size(), before) << "unhandled selectors touch nothing";
+}
+
+TEST(EntryDeathTest, AHostThatCannotAllocateTheRecordStopsThePlugin) {
+  ScratchFolder prefs;
+  prefs.UseAsPreferencesFolder();
+  RecordingHost host;
+  host.failAllocations = 1;
+  host.params.selector = kPlugGetInfo;
+  EXPECT_EXIT(PlugMain(0, &host.params), testing::ExitedWithCode(1),
+              "Assertion Failure\nAssertion failed in: Unable to allocate new data structure\n");
+}

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "model/pascalFX.h"
+#include "platform/coregraphics/CGImage.h"
+#include "platform/memory/Memory.h"
+
+namespace {
+
+pluginDataPtr NewRecord() {
+  pluginDataPtr p = nullptr;
+  pNewConfig(&p);
+  return p;
+}
+
+CGImageRef TinyImage(uint32_t pixel) { return vantiro::MakeImage(2, 1, {pixel, pixel}); }
+
+class ConfigTest : public ::testing::Test {
+ protected:
+  pluginDataPtr a = NewRecord();
+  pluginDataPtr b = NewRecord();
+  ~ConfigTest() override {
+    pDestroyConfig(a);
+    pDestroyConfig(b);
+  }
+};
+
+}  // namespace
+
+TEST_F(ConfigTest, SizeIsTheRecordsAndNewRecordsAreZero) {
+  uint32_t size = 0;
+  pGetConfigSize(&size);
+  EXPECT_EQ(size, sizeof(pluginDataRec));
+  EXPECT_EQ(GetPtrSize(reinterpret_cast<Ptr>(a)), Size(size));
+  const auto* bytes = reinterpret_cast<const uint8_t*>(a);
+  for (uint32_t i = 0; i < size; ++i) ASSERT_EQ(bytes[i], 0) << i;
+}
+
+TEST_F(ConfigTest, AFullResetOfAZeroRecordGivesExactlyTheDefaults) {
+  ResetConfig(a, true);
+  EXPECT_EQ(a->startRel.left, 0.0);
+  EXPECT_EQ(a->startRel.right, 1.0);
+  EXPECT_EQ(a->startRel.top, 0.0);
+  EXPECT_EQ(a->startRel.bottom, 1.0);
+  EXPECT_EQ(std::memcmp(&a->startRel, &a->endRel, sizeof(relRect)), 0);
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(a->sliders[i], 0);
+  for (int i = 0; i < 2; ++i) EXPECT_EQ(a->colors[i].red & a->colors[i].green & a->colors[i].blue, 65535);
+  for (int i = 2; i < 6; ++i) EXPECT_EQ(a->colors[i].red | a->colors[i].green | a->colors[i].blue, 0);
+  EXPECT_EQ(a->frameStartColor.red, 65535);
+  EXPECT_EQ(a->frameStartColor.green | a->frameStartColor.blue, 0);
+  EXPECT_EQ(a->frameEndColor.red | a->frameEndColor.green | a->frameEndColor.blue, 0);
+  EXPECT_EQ(a->mediaType, 1);
+  EXPECT_FALSE(a->sync);
+  EXPECT_TRUE(a->outside);
+  EXPECT_FALSE(a->clipActive);
+  EXPECT_EQ(a->theOriginalImage, nullptr);
+  EXPECT_EQ(a->theRendered, nullptr);
+  EXPECT_FALSE(a->keepProps);
+  EXPECT_EQ(a->blendMode, 1);
+}
+
+TEST_F(ConfigTest, APartialResetKeepsTheFormatTheImagesAndTheEndColour) {
+  CGImageRef picture = TinyImage(0xFF112233);
+  std::memset(a, 0x5A, sizeof(pluginDataRec));
+  a->mediaType = 3;
+  a->theOriginalImage = picture;
+  a->theRendered = nullptr;
+  const RGBColor endColor = a->frameEndColor;
+  ResetConfig(a, false);
+  EXPECT_EQ(a->mediaType, 3);
+  EXPECT_EQ(a->theOriginalImage, picture);
+  EXPECT_EQ(std::memcmp(&a->frameEndColor, &endColor, sizeof endColor), 0);
+  EXPECT_EQ(a->sliders[2], 0);
+  EXPECT_EQ(a->blendMode, 1);
+  EXPECT_TRUE(a->outside);
+  EXPECT_EQ(a->startRel.right, 1.0);
+  CGImageRelease(picture);
+}
+
+TEST_F(ConfigTest, CopiesOwnTheirRenderedImageAndNeverTheOriginal) {
+  ResetConfig(a, true);
+  a->sliders[0] = 42;
+  a->theOriginalImage = TinyImage(0xFF0000FF);
+  pCopyConfig(a, b);
+  EXPECT_EQ(b->sliders[0], 42);
+  EXPECT_EQ(b->theRendered, nullptr);
+  EXPECT_EQ(b->theOriginalImage, nullptr);
+
+  a->theRendered = TinyImage(0xFF00FF00);
+  const long before = vantiro::LiveImageCount();
+  pCopyConfig(a, b);
+  ASSERT_NE(b->theRendered, nullptr);
+  EXPECT_NE(b->theRendered, a->theRendered);
+  EXPECT_EQ(vantiro::ImagePixels(b->theRendered), vantiro::ImagePixels(a->theRendered));
+  EXPECT_EQ(vantiro::LiveImageCount(), before + 1);
+  CGImageRef copy = b->theRendered;
+  pUncopyConfig(b);
+  EXPECT_EQ(b->theRendered, copy) << "the field keeps its value";
+  EXPECT_EQ(vantiro::LiveImageCount(), before);
+  CGImageRelease(a->theRendered);
+  CGImageRelease(a->theOriginalImage);
+}
+
+TEST_F(ConfigTest, NilArgumentsAreNoErrorWhereTheyMayBeNil) {
+  pCopyConfig(nullptr, b);
+  pCopyConfig(a, nullptr);
+  pDestroyConfig(nullptr);
+  EXPECT_EQ(GetMediaFormat(nullptr), 1);
+  a->mediaType = 2;
+  EXPECT_EQ(GetMediaFormat(a), 2);
+}
+
+TEST(ConfigDeathTest, CopyingBetweenBlocksOfDifferentSizeStops) {
+  pluginDataPtr small = nullptr;
+  pNewConfig(&small);
+  auto* large = reinterpret_cast<pluginDataPtr>(NewPtrClear(sizeof(pluginDataRec) + 8));
+  EXPECT_EXIT(pCopyConfig(small, large), testing::ExitedWithCode(1),
+              "Non-Matching Blocks\nThe Size of Source and Dest do not match");
+  pDestroyConfig(small);
+  DisposePtr(reinterpret_cast<Ptr>(large));
+}
+
+TEST(ConfigDeathTest, UncopyingNothingAndFailingToAllocateStop) {
+  EXPECT_EXIT(pUncopyConfig(nullptr), testing::ExitedWithCode(1), "Assertion failed in: Nil data in pUncopyConfig");
+  EXPECT_EXIT(
+      {
+        VantiroFailNextAllocations(1);
+        pluginDataPtr p = nullptr;
+        pNewConfig(&p);
+      },
+      testing::ExitedWithCode(1), "Unable to allocate new data structure in pNewConfig");
+}

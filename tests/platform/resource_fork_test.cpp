@@ -1,0 +1,183 @@
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "platform/resources/ResourceFork.h"
+
+using namespace vantiro;
+
+namespace {
+
+constexpr ResType kSTR = FOUR_CHAR_CODE('S', 'T', 'R', '#');
+constexpr ResType kPref = FOUR_CHAR_CODE('P', 'r', 'e', 'f');
+
+// Builds a resource file byte by byte from the published layout, independently of the
+// code under test: one 'Pref' resource id 1 named "Config Settings" holding "abc".
+std::vector<uint8_t> HandBuiltFile() {
+  std::vector<uint8_t> f(256, 0);
+  auto u16 = [&](uint32_t v) { f.push_back(uint8_t(v >> 8)), f.push_back(uint8_t(v)); };
+  auto u32 = [&](uint32_t v) { u16(v >> 16), u16(v & 0xFFFF); };
+  u32(3);                       // data: length, then bytes
+  f.insert(f.end(), {'a', 'b', 'c'});
+  const uint32_t mapOff = uint32_t(f.size());
+  for (int i = 0; i < 22; ++i) f.push_back(0);  // header copy, next map, file ref
+  u16(0);                                       // file attributes
+  u16(28);                                      // type list offset
+  u16(28 + 2 + 8 + 12);                         // name list offset
+  u16(0);                                       // one type
+  u32(kPref), u16(0), u16(2 + 8);               // one resource, refs after the type entry
+  u16(1), u16(0);                               // id 1, name at 0
+  f.push_back(0x20);                            // attributes
+  f.push_back(0), f.push_back(0), f.push_back(0);  // data offset 0
+  u32(0);
+  const std::string name = "Config Settings";
+  f.push_back(uint8_t(name.size()));
+  f.insert(f.end(), name.begin(), name.end());
+  const uint32_t mapLen = uint32_t(f.size()) - mapOff;
+  const uint32_t header[4] = {256, mapOff, 7, mapLen};
+  for (int k = 0; k < 16; ++k) f[k] = uint8_t(header[k / 4] >> (24 - 8 * (k % 4)));
+  return f;
+}
+
+uint32_t Be32(const std::vector<uint8_t>& b, std::size_t at) {
+  return uint32_t(b[at]) << 24 | uint32_t(b[at + 1]) << 16 | uint32_t(b[at + 2]) << 8 | b[at + 3];
+}
+uint16_t Be16(const std::vector<uint8_t>& b, std::size_t at) { return uint16_t(b[at] << 8 | b[at + 1]); }
+
+}  // namespace
+
+TEST(ResourceFork, ReadsAFileLaidOutByTheBook) {
+  const auto fork = ParseResourceFork(HandBuiltFile());
+  ASSERT_TRUE(fork.has_value());
+  ASSERT_EQ(fork->resources.size(), 1u);
+  const Resource& r = fork->resources[0];
+  EXPECT_EQ(r.type, kPref);
+  EXPECT_EQ(r.id, 1);
+  EXPECT_EQ(r.name, "Config Settings");
+  EXPECT_EQ(r.attributes, 0x20);
+  EXPECT_EQ(r.data, "abc");
+}
+
+TEST(ResourceFork, WritesTheLayoutOtherReadersExpect) {
+  ResourceFork fork;
+  fork.resources.push_back({kPref, 1, "Config Settings", 0, "abc"});
+  fork.resources.push_back({kSTR, 128, std::nullopt, 0, MakeStringList({"a"})});
+  fork.resources.push_back({kPref, -5, std::nullopt, 0, ""});
+  const auto bytes = SerializeResourceFork(fork);
+
+  const uint32_t dataOff = Be32(bytes, 0), mapOff = Be32(bytes, 4), dataLen = Be32(bytes, 8),
+                 mapLen = Be32(bytes, 12);
+  EXPECT_EQ(dataOff, 256u);
+  EXPECT_EQ(mapOff, dataOff + dataLen);
+  EXPECT_EQ(mapOff + mapLen, bytes.size());
+  for (int k = 0; k < 16; ++k) EXPECT_EQ(bytes[k], bytes[mapOff + k]) << "header copy in the map";
+  EXPECT_EQ(Be16(bytes, mapOff + 24), 28);
+  const std::size_t types = mapOff + 28;
+  EXPECT_EQ(Be16(bytes, types), 1) << "two types, stored as count - 1";
+  EXPECT_EQ(Be32(bytes, types + 2), kPref);
+  EXPECT_EQ(Be16(bytes, types + 6), 1) << "two 'Pref' resources";
+  const std::size_t refs = types + Be16(bytes, types + 8);
+  EXPECT_EQ(int16_t(Be16(bytes, refs)), 1);
+  EXPECT_EQ(int16_t(Be16(bytes, refs + 12)), -5);
+  EXPECT_EQ(Be16(bytes, refs + 12 + 2), 0xFFFF) << "no name";
+  const uint32_t firstData = Be32(bytes, refs + 4) & 0xFFFFFF;
+  EXPECT_EQ(Be32(bytes, dataOff + firstData), 3u);
+
+  const auto back = ParseResourceFork(bytes);
+  ASSERT_TRUE(back.has_value());
+  ASSERT_EQ(back->resources.size(), 3u);
+  EXPECT_EQ(back->resources[0].name, "Config Settings");
+  EXPECT_EQ(back->resources[1].id, -5) << "resources are grouped by type";
+  EXPECT_EQ(back->resources[2].type, kSTR);
+}
+
+TEST(ResourceFork, EmptyFileHasNoTypes) {
+  const auto bytes = SerializeResourceFork({});
+  EXPECT_EQ(Be32(bytes, 12), 30u);
+  EXPECT_EQ(Be16(bytes, Be32(bytes, 4) + 28), 0xFFFF);
+  const auto fork = ParseResourceFork(bytes);
+  ASSERT_TRUE(fork.has_value());
+  EXPECT_TRUE(fork->resources.empty());
+}
+
+TEST(ResourceFork, RejectsDamagedFilesWithoutReadingOutside) {
+  const auto good = HandBuiltFile();
+  for (std::size_t n = 0; n < good.size(); ++n)
+    EXPECT_FALSE(ParseResourceFork(std::span(good.data(), n))) << "cut to " << n << " bytes";
+
+  auto patched = [&](std::size_t at, std::initializer_list<uint8_t> bytes) {
+    auto f = good;
+    std::copy(bytes.begin(), bytes.end(), f.begin() + long(at));
+    return ParseResourceFork(f);
+  };
+  const std::size_t mapOff = Be32(good, 4);
+  EXPECT_FALSE(patched(4, {0x7F, 0xFF, 0xFF, 0xF0})) << "map offset past the end";
+  EXPECT_FALSE(patched(8, {0xFF, 0xFF, 0xFF, 0xFF})) << "data length past the end";
+  EXPECT_FALSE(patched(mapOff + 24, {0xFF, 0xF0})) << "type list outside the map";
+  EXPECT_FALSE(patched(mapOff + 30 + 6, {0x7F, 0x00})) << "reference list outside the map";
+  const std::size_t ref = mapOff + 28 + 2 + 8;
+  EXPECT_TRUE(patched(ref + 4, {0x00})) << "the patching itself keeps the file readable";
+  EXPECT_FALSE(patched(ref + 2, {0x7F, 0x00})) << "name outside the map";
+  EXPECT_FALSE(patched(ref + 5, {0x00, 0x00, 0x02})) << "data entry cut off";
+  EXPECT_FALSE(patched(256, {0x00, 0x01, 0x00, 0x00})) << "data length beyond its section";
+}
+
+TEST(ResourceFork, RepeatedListsCannotMultiplyTheWork) {
+  // 65535 types whose entries all point at one list of 256 resources: a reader that
+  // trusts the counts would build sixteen million resources from half a megabyte.
+  constexpr std::size_t kRefs = 256;
+  std::vector<uint8_t> f(256 + 4, 0);  // one data item of length 0
+  const uint32_t mapOff = uint32_t(f.size());
+  constexpr std::size_t kTypes = 65535;  // the most a map can count
+  const std::size_t refList = 2 + kTypes * 8;
+  f.resize(mapOff + 28 + refList + kRefs * 12, 0);
+  auto put16 = [&](std::size_t at, uint32_t v) { f[at] = uint8_t(v >> 8), f[at + 1] = uint8_t(v); };
+  put16(mapOff + 24, 28);
+  put16(mapOff + 26, uint32_t(f.size() - mapOff));
+  put16(mapOff + 28, kTypes - 1);
+  for (std::size_t t = 0; t < kTypes; ++t) {
+    const std::size_t e = mapOff + 30 + t * 8;
+    f[e] = 'T', f[e + 1] = uint8_t(t >> 8), f[e + 2] = uint8_t(t), f[e + 3] = 'X';
+    put16(e + 4, kRefs - 1);
+    put16(e + 6, uint32_t(refList));
+  }
+  for (std::size_t k = 0; k < kRefs; ++k) {
+    put16(mapOff + 28 + refList + k * 12, uint32_t(k));
+    put16(mapOff + 28 + refList + k * 12 + 2, 0xFFFF);
+  }
+  const uint32_t header[4] = {256, mapOff, 4, uint32_t(f.size()) - mapOff};
+  for (int k = 0; k < 16; ++k) f[k] = uint8_t(header[k / 4] >> (24 - 8 * (k % 4)));
+  EXPECT_FALSE(ParseResourceFork(f));
+}
+
+TEST(ResourceFork, RejectsTwoResourcesWithOneTypeAndId) {
+  ResourceFork fork;
+  fork.resources.push_back({kPref, 1, std::nullopt, 0, "a"});
+  fork.resources.push_back({kPref, 2, std::nullopt, 0, "b"});
+  auto bytes = SerializeResourceFork(fork);
+  const std::size_t refs = Be32(bytes, 4) + 28 + 2 + 8;
+  bytes[refs + 12 + 1] = 1;  // second id becomes 1 as well
+  EXPECT_FALSE(ParseResourceFork(bytes));
+}
+
+TEST(ResourceFork, RandomBytesAreNoResourceFile) {
+  std::mt19937 random(1234);
+  for (int round = 0; round < 2000; ++round) {
+    std::vector<uint8_t> junk(random() % 600);
+    for (auto& b : junk) b = uint8_t(random());
+    EXPECT_FALSE(ParseResourceFork(junk)) << "round " << round;
+  }
+}
+
+TEST(StringLists, EntriesByIndexFromOne) {
+  const std::string list = MakeStringList({"Width", "", "Rotation"});
+  EXPECT_EQ(StringListEntry(list, 1), "Width");
+  EXPECT_EQ(StringListEntry(list, 2), "");
+  EXPECT_EQ(StringListEntry(list, 3), "Rotation");
+  EXPECT_FALSE(StringListEntry(list, 0));
+  EXPECT_FALSE(StringListEntry(list, 4));
+  EXPECT_FALSE(StringListEntry(list.substr(0, 9), 3)) << "list cut inside an entry";
+  std::string lying = list;
+  lying[1] = 9;  // claims nine entries, holds three
+  EXPECT_FALSE(StringListEntry(lying, 5));
+}

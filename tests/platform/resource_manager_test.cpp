@@ -1,0 +1,189 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "platform/memory/Memory.h"
+#include "platform/resources/ResourceFork.h"
+#include "platform/resources/ResourceManager.h"
+#include "platform/text/MacRoman.h"
+#include "tests/testlib/ScratchFolder.h"
+
+using namespace vantiro;
+using vantiro::test::ScratchFolder;
+
+namespace {
+
+constexpr ResType kData = FOUR_CHAR_CODE('D', 'a', 't', 'a');
+
+FSSpec SpecFor(const std::filesystem::path& path) {
+  FSSpec spec{};
+  const OSErr err = VantiroMakeFSSpecFromPath(path.c_str(), &spec);
+  EXPECT_TRUE(err == noErr || err == fnfErr) << err;
+  return spec;
+}
+
+Handle HandleWith(const std::string& bytes) {
+  Handle h = NewHandle(Size(bytes.size()));
+  std::memcpy(*h, bytes.data(), bytes.size());
+  return h;
+}
+
+std::string Contents(Handle h) { return {*h, std::size_t(GetHandleSize(h))}; }
+
+class ResourceManagerTest : public ::testing::Test {
+ protected:
+  ScratchFolder folder;
+  std::filesystem::path path = folder / "settings";
+  FSSpec spec = SpecFor(path);
+
+  int16_t CreateAndOpen() {
+    FSpCreateResFile(&spec, FOUR_CHAR_CODE('t', 'e', 's', 't'), FOUR_CHAR_CODE('P', 'r', 'e', 'f'), smSystemScript);
+    EXPECT_EQ(ResError(), noErr);
+    const int16_t ref = FSpOpenResFile(&spec, fsRdWrPerm);
+    EXPECT_GT(ref, 0);
+    return ref;
+  }
+};
+
+}  // namespace
+
+TEST_F(ResourceManagerTest, AddedResourcesSurviveClosingAndReopening) {
+  const int16_t ref = CreateAndOpen();
+  EXPECT_EQ(CurResFile(), ref);
+  Handle h = HandleWith("payload");
+  AddResource(h, kData, 7, PStr("Seven"));
+  ASSERT_EQ(ResError(), noErr);
+  UpdateResFile(ref);
+  ASSERT_EQ(ResError(), noErr);
+  ReleaseResource(h);
+  CloseResFile(ref);
+
+  const auto fork = ParseResourceFork(
+      [&] { auto s = test::ReadFile(path); return std::vector<uint8_t>(s.begin(), s.end()); }());
+  ASSERT_TRUE(fork.has_value()) << "the file is a plain resource file";
+  ASSERT_EQ(fork->resources.size(), 1u);
+  EXPECT_EQ(fork->resources[0].name, "Seven");
+
+  const int16_t again = FSpOpenResFile(&spec, fsRdPerm);
+  ASSERT_GT(again, 0);
+  EXPECT_EQ(Count1Resources(kData), 1);
+  Handle back = Get1Resource(kData, 7);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(Contents(back), "payload");
+  EXPECT_EQ(Get1Resource(kData, 7), back) << "a loaded resource is loaded once";
+  EXPECT_EQ(Get1Resource(kData, 8), nullptr);
+  EXPECT_EQ(ResError(), resNotFound);
+  CloseResFile(again);
+}
+
+TEST_F(ResourceManagerTest, CreationNeverReplacesAnExistingFile) {
+  test::WriteFile(path, "precious");
+  FSpCreateResFile(&spec, 0, 0, smSystemScript);
+  EXPECT_EQ(ResError(), dupFNErr);
+  EXPECT_EQ(test::ReadFile(path), "precious");
+}
+
+TEST_F(ResourceManagerTest, OpeningTellsMissingFromDamaged) {
+  EXPECT_EQ(FSpOpenResFile(&spec, fsRdWrPerm), -1);
+  EXPECT_EQ(ResError(), fnfErr);
+  test::WriteFile(path, std::string(300, '\x55'));
+  EXPECT_EQ(FSpOpenResFile(&spec, fsRdWrPerm), -1);
+  EXPECT_EQ(ResError(), mapReadErr);
+}
+
+TEST_F(ResourceManagerTest, RemoveDetachAndReleaseHandOverOwnership) {
+  const int16_t ref = CreateAndOpen();
+  for (int16_t id : {1, 2, 3}) {
+    AddResource(HandleWith("r" + std::to_string(id)), kData, id, nullptr);
+    ASSERT_EQ(ResError(), noErr);
+  }
+  UpdateResFile(ref);
+  CloseResFile(ref);
+
+  const int16_t again = FSpOpenResFile(&spec, fsRdWrPerm);
+  Handle removed = Get1Resource(kData, 1);
+  RemoveResource(removed);
+  EXPECT_EQ(ResError(), noErr);
+  EXPECT_EQ(Contents(removed), "r1") << "the caller still holds the data";
+  DisposeHandle(removed);
+  Handle detached = Get1Resource(kData, 2);
+  DetachResource(detached);
+  Handle released = Get1Resource(kData, 3);
+  ReleaseResource(released);
+  EXPECT_EQ(ResError(), noErr);
+  CloseResFile(again);
+  EXPECT_EQ(Contents(detached), "r2") << "a detached handle outlives its file";
+  DisposeHandle(detached);
+
+  const int16_t third = FSpOpenResFile(&spec, fsRdPerm);
+  EXPECT_EQ(Get1Resource(kData, 1), nullptr);
+  EXPECT_NE(Get1Resource(kData, 2), nullptr) << "detaching does not remove";
+  EXPECT_NE(Get1Resource(kData, 3), nullptr);
+  EXPECT_EQ(Count1Resources(kData), 2);
+  CloseResFile(third);
+  RemoveResource(detached);  // no longer a resource
+  EXPECT_EQ(ResError(), rmvResFailed);
+}
+
+TEST_F(ResourceManagerTest, SearchesRunFromTheCurrentFileBack) {
+  const int16_t older = CreateAndOpen();
+  AddResource(HandleWith("old"), kData, 1, nullptr);
+  AddResource(HandleWith("only old"), kData, 2, nullptr);
+  const std::filesystem::path second = folder / "second";
+  FSSpec secondSpec = SpecFor(second);
+  FSpCreateResFile(&secondSpec, 0, 0, smSystemScript);
+  const int16_t newer = FSpOpenResFile(&secondSpec, fsRdWrPerm);
+  AddResource(HandleWith("new"), kData, 1, nullptr);
+
+  EXPECT_EQ(Contents(GetResource(kData, 1)), "new");
+  EXPECT_EQ(Contents(GetResource(kData, 2)), "only old") << "falls back to older files";
+  EXPECT_EQ(Get1Resource(kData, 2), nullptr) << "Get1Resource stays in the current file";
+  UseResFile(older);
+  EXPECT_EQ(Contents(GetResource(kData, 1)), "old");
+  UseResFile(newer);
+  CloseResFile(newer);
+  EXPECT_EQ(CurResFile(), older);
+  CloseResFile(older);
+  EXPECT_EQ(CurResFile(), 0);
+}
+
+TEST_F(ResourceManagerTest, WritesLeaveNoTemporaryFilesAndKeepPermissions) {
+  const int16_t ref = CreateAndOpen();
+  chmod(path.c_str(), 0640);
+  AddResource(HandleWith("x"), kData, 1, nullptr);
+  UpdateResFile(ref);
+  CloseResFile(ref);
+  struct stat st {};
+  ASSERT_EQ(stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+  int entries = 0;
+  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder.path())) ++entries;
+  EXPECT_EQ(entries, 1);
+}
+
+TEST_F(ResourceManagerTest, ReadOnlyFilesAreNotWritten) {
+  const int16_t ref = CreateAndOpen();
+  CloseResFile(ref);
+  const std::string before = test::ReadFile(path);
+  const int16_t readOnly = FSpOpenResFile(&spec, fsRdPerm);
+  AddResource(HandleWith("x"), kData, 1, nullptr);
+  UpdateResFile(readOnly);
+  EXPECT_EQ(ResError(), permErr);
+  CloseResFile(readOnly);
+  EXPECT_EQ(test::ReadFile(path), before);
+}
+
+TEST_F(ResourceManagerTest, StringListsComeFromTheChain) {
+  const int16_t ref = CreateAndOpen();
+  AddResource(HandleWith(MakeStringList({"one", "two"})), FOUR_CHAR_CODE('S', 'T', 'R', '#'), 128, nullptr);
+  Str255 s;
+  GetIndString(s, 128, 2);
+  EXPECT_EQ(PascalChars(s), "two");
+  GetIndString(s, 128, 3);
+  EXPECT_EQ(s[0], 0);
+  GetIndString(s, 129, 1);
+  EXPECT_EQ(s[0], 0);
+  CloseResFile(ref);
+}

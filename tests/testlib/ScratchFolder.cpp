@@ -1,0 +1,47 @@
+#include "tests/testlib/ScratchFolder.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <stdexcept>
+
+namespace vantiro::test {
+
+ScratchFolder::ScratchFolder() {
+  std::string pattern = (std::filesystem::temp_directory_path() / "vantiro-test-XXXXXX").string();
+  if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = pattern;
+}
+
+ScratchFolder::~ScratchFolder() {
+  if (changedConfigHome_) {
+    if (hadConfigHome_)
+      setenv("XDG_CONFIG_HOME", savedConfigHome_.c_str(), 1);
+    else
+      unsetenv("XDG_CONFIG_HOME");
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+void ScratchFolder::UseAsPreferencesFolder() {
+  if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
+    hadConfigHome_ = true;
+    savedConfigHome_ = old;
+  }
+  changedConfigHome_ = true;
+  setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+}  // namespace vantiro::test

@@ -1,0 +1,27 @@
+# Installs the Debian packages the project needs, when any is missing. Sourced by
+# run.sh and test.sh; needs root (CI and the development machines run as root).
+VANTIRO_PACKAGES=(
+  cmake ninja-build g++ pkg-config
+  libgtest-dev
+)
+
+vantiro_install_deps() {
+  local missing=()
+  for p in "${VANTIRO_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo apt-get update -qq -o DPkg::Lock::Timeout=600
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=600 "${missing[@]}"
+}
+
+# vantiro_build DIR [cmake args...]: configures once, then builds.
+vantiro_build() {
+  local dir=$1
+  shift
+  [ -f "$dir/build.ninja" ] || cmake -S . -B "$dir" -G Ninja "$@"
+  cmake --build "$dir"
+}
