@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "model/Globals.h"
 #include "model/relrects.h"
 #include "platform/coregraphics/CGImage.h"
 #include "platform/memory/Memory.h"
@@ -70,3 +71,7 @@ void ResetConfig(pluginDataPtr theConfig, bool fullInit) {
   theConfig->outside = true;
   theConfig->clipActive = false;
 }
+
+relRect GetCurrentRel() { return gConfigWorkSpace.theConfig->startRel; }
+
+void PutCurrentRel(const relRect& theRel) { gConfigWorkSpace.theConfig->startRel = theRel; }

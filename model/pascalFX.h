@@ -27,3 +27,7 @@ int16_t GetMediaFormat(pluginDataPtr theData);
 
 // Writes the defaults. A partial reset keeps the video format and the image references.
 void ResetConfig(pluginDataPtr theConfig, bool fullInit);
+
+// The rectangle the dialog edits (always `startRel`), in the workspace's record.
+relRect GetCurrentRel();
+void PutCurrentRel(const relRect& theRel);

@@ -53,7 +53,9 @@ typedef struct OpaqueGWorld* GWorldPtr;
 typedef GWorldPtr CGrafPtr;
 typedef struct OpaqueGDevice** GDHandle;
 typedef struct PixMap** PixMapHandle;
-typedef struct CGImage* CGImageRef;
+typedef const struct CGImage* CGImageRef;
+typedef struct OpaqueControlRef* ControlRef;
+typedef struct OpaqueWindowPtr* WindowRef;
 
 /* Result codes. C++ gets typed constants, so they mix with OSErr values without
  * enum conversions. */

@@ -2,7 +2,9 @@
 # run.sh and test.sh; needs root (CI and the development machines run as root).
 VANTIRO_PACKAGES=(
   cmake ninja-build g++ pkg-config
-  libgtest-dev
+  libgtest-dev libbenchmark-dev
+  libpixman-1-dev
+  ffmpeg
 )
 
 vantiro_install_deps() {

@@ -3,7 +3,7 @@
 #include <atomic>
 
 struct CGImage {
-  std::atomic<long> refCount{1};
+  mutable std::atomic<long> refCount{1};
   int width = 0;
   int height = 0;
   std::vector<uint32_t> pixels;
