@@ -4,7 +4,7 @@ VANTIRO_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libbenchmark-dev
   libpixman-1-dev
-  ffmpeg
+  ffmpeg libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 )
 
 vantiro_install_deps() {

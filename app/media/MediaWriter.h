@@ -1,0 +1,45 @@
+// Writes rendered frames (32-bit, bytes alpha, red, green, blue) and sound to a file whose
+// extension picks the container: .mp4 .mov .mkv (H.264 with AAC sound) or .png (a single
+// picture, or a numbered sequence name-0000.png ...). Everything is written beside the
+// target under a temporary name and moved into place by Finish, so a failed or
+// interrupted run leaves no partial output.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vantiro {
+
+struct WriterSettings {
+  std::string path;
+  int width = 0;
+  int height = 0;
+  int fpsNum = 30, fpsDen = 1;
+  bool withAudio = false;     // stereo, 48 kHz
+  bool singleImage = false;   // .png: one picture instead of a sequence
+  int64_t firstNumber = 0;    // .png sequences: number of the first picture
+};
+
+class MediaWriter {
+ public:
+  // nullptr with `error` set for an unknown extension or an unwritable place.
+  static std::unique_ptr<MediaWriter> Create(const WriterSettings& settings, std::string* error);
+  static bool KnownExtension(const std::string& path);
+  ~MediaWriter();  // without Finish, every temporary file is removed
+
+  bool WriteVideo(const uint8_t* argb, long rowBytes, std::string* error);
+  bool WriteAudio(const float* interleaved, int count, std::string* error);  // count per channel
+  bool Finish(std::string* error);
+
+  const std::vector<std::string>& outputs() const;  // the files Finish put in place
+
+  class Impl;
+
+ private:
+  explicit MediaWriter(std::unique_ptr<Impl> impl);
+  std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vantiro

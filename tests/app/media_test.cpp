@@ -1,0 +1,167 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+#include "app/media/AudioReader.h"
+#include "app/media/MediaWriter.h"
+#include "app/media/VideoReader.h"
+#include "tests/testlib/ScratchFolder.h"
+
+using namespace vantiro;
+using vantiro::test::ScratchFolder;
+
+namespace {
+
+constexpr int kW = 64, kH = 48;
+
+// Frame n: a flat colour whose red channel counts the frame, so a frame read back can be
+// told apart from its neighbours even after lossy coding.
+std::vector<uint8_t> Picture(int n) {
+  std::vector<uint8_t> p(kW * kH * 4);
+  for (int i = 0; i < kW * kH; ++i) {
+    p[4 * i] = 255;
+    p[4 * i + 1] = uint8_t(8 * n);
+    p[4 * i + 2] = 100;
+    p[4 * i + 3] = uint8_t(i % kW < kW / 2 ? 30 : 220);  // left half dark blue, right light
+  }
+  return p;
+}
+
+void WriteClip(const std::string& path, int frames, bool audio) {
+  std::string error;
+  WriterSettings s;
+  s.path = path;
+  s.width = kW;
+  s.height = kH;
+  s.fpsNum = 25;
+  s.withAudio = audio;
+  auto writer = MediaWriter::Create(s, &error);
+  ASSERT_NE(writer, nullptr) << error;
+  std::vector<float> tone(2 * 1920);
+  for (int n = 0; n < frames; ++n) {
+    const auto pic = Picture(n);
+    ASSERT_TRUE(writer->WriteVideo(pic.data(), kW * 4, &error)) << error;
+    if (audio) {
+      for (int i = 0; i < 1920; ++i) tone[2 * i] = tone[2 * i + 1] = 0.5f * std::sin((n * 1920 + i) * 0.0576f);
+      ASSERT_TRUE(writer->WriteAudio(tone.data(), 1920, &error)) << error;
+    }
+  }
+  ASSERT_TRUE(writer->Finish(&error)) << error;
+}
+
+int RedOf(VideoReader& reader, int64_t n) {
+  std::vector<uint8_t> p(kW * kH * 4);
+  std::string error;
+  EXPECT_TRUE(reader.ReadFrame(n, kW, kH, true, p.data(), kW * 4, &error)) << error;
+  return p[4 * (kH / 2 * kW + 3) + 1];
+}
+
+}  // namespace
+
+TEST(Media, AClipWrittenIsReadBackFrameByFrame) {
+  ScratchFolder dir;
+  const std::string clip = (dir / "clip.mp4").string();
+  WriteClip(clip, 20, true);
+  std::string error;
+  auto reader = VideoReader::Open(clip, &error);
+  ASSERT_NE(reader, nullptr) << error;
+  EXPECT_EQ(reader->info().width, kW);
+  EXPECT_EQ(reader->info().height, kH);
+  EXPECT_EQ(reader->info().frameCount, 20);
+  EXPECT_EQ(reader->info().fpsNum * 1.0 / reader->info().fpsDen, 25.0);
+  EXPECT_TRUE(reader->info().hasAudio);
+  EXPECT_FALSE(reader->info().isImage);
+
+  for (int n = 0; n < 20; ++n) EXPECT_NEAR(RedOf(*reader, n), 8 * n, 6) << "frame " << n;
+  EXPECT_EQ(reader->seekCount(), 0) << "reading in order never seeks";
+  EXPECT_NEAR(RedOf(*reader, 3), 24, 6) << "going back seeks";
+  EXPECT_NEAR(RedOf(*reader, 17), 136, 6);
+  EXPECT_GE(reader->seekCount(), 1);
+  EXPECT_FALSE(reader->ReadFrame(20, kW, kH, true, std::vector<uint8_t>(kW * kH * 4).data(), kW * 4, &error));
+  EXPECT_NE(error.find("outside the clip"), std::string::npos);
+
+  auto audio = AudioReader::Open(clip);
+  ASSERT_NE(audio, nullptr);
+  std::vector<float> samples(2 * 1920);
+  audio->Read(1920 * 10, 1920, samples.data());
+  float peak = 0;
+  for (float v : samples) peak = std::max(peak, std::abs(v));
+  EXPECT_NEAR(peak, 0.5f, 0.1f) << "the tone is there in the middle";
+  audio->Read(1920 * 500, 1920, samples.data());
+  EXPECT_EQ(*std::max_element(samples.begin(), samples.end()), 0.0f) << "silence past the end";
+}
+
+TEST(Media, ScalingAndQualityFollowTheRequest) {
+  ScratchFolder dir;
+  const std::string clip = (dir / "clip.mkv").string();
+  WriteClip(clip, 3, false);
+  std::string error;
+  auto reader = VideoReader::Open(clip, &error);
+  ASSERT_NE(reader, nullptr) << error;
+  EXPECT_EQ(reader->info().frameCount, 3) << "counted when the container does not say";
+  EXPECT_FALSE(reader->info().hasAudio);
+  std::vector<uint8_t> big(128 * 96 * 4);
+  for (bool high : {false, true}) {
+    ASSERT_TRUE(reader->ReadFrame(1, 128, 96, high, big.data(), 128 * 4, &error)) << error;
+    EXPECT_EQ(big[0], 255) << "opaque";
+    EXPECT_NEAR(big[4 * (48 * 128 + 10) + 3], 30, 8) << "left half stays on the left";
+    EXPECT_NEAR(big[4 * (48 * 128 + 120) + 3], 220, 8);
+  }
+}
+
+TEST(Media, PicturesAndSequences) {
+  ScratchFolder dir;
+  std::string error;
+  WriterSettings s;
+  s.width = kW;
+  s.height = kH;
+  s.path = (dir / "one.png").string();
+  s.singleImage = true;
+  auto single = MediaWriter::Create(s, &error);
+  ASSERT_NE(single, nullptr) << error;
+  ASSERT_TRUE(single->WriteVideo(Picture(5).data(), kW * 4, &error));
+  EXPECT_FALSE(std::filesystem::exists(s.path)) << "nothing in place before Finish";
+  ASSERT_TRUE(single->Finish(&error));
+  auto reader = VideoReader::Open(s.path, &error);
+  ASSERT_NE(reader, nullptr) << error;
+  EXPECT_TRUE(reader->info().isImage);
+  EXPECT_EQ(RedOf(*reader, 0), 40) << "PNG is exact";
+
+  s.path = (dir / "seq.png").string();
+  s.singleImage = false;
+  s.firstNumber = 7;
+  auto seq = MediaWriter::Create(s, &error);
+  for (int n = 0; n < 3; ++n) ASSERT_TRUE(seq->WriteVideo(Picture(n).data(), kW * 4, &error));
+  ASSERT_TRUE(seq->Finish(&error));
+  EXPECT_EQ(seq->outputs(), (std::vector<std::string>{(dir / "seq-0007.png").string(),
+                                                      (dir / "seq-0008.png").string(),
+                                                      (dir / "seq-0009.png").string()}));
+}
+
+TEST(Media, NothingIsLeftBehindWhenWritingStopsOrCannotStart) {
+  ScratchFolder dir;
+  std::string error;
+  WriterSettings s;
+  s.width = kW;
+  s.height = kH;
+  s.path = (dir / "out.mp4").string();
+  {
+    auto writer = MediaWriter::Create(s, &error);
+    ASSERT_NE(writer, nullptr) << error;
+    writer->WriteVideo(Picture(0).data(), kW * 4, &error);
+  }  // abandoned without Finish
+  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
+
+  s.path = (dir / "out.avi2").string();
+  EXPECT_EQ(MediaWriter::Create(s, &error), nullptr);
+  EXPECT_NE(error.find("extension"), std::string::npos);
+  s.path = (dir / "missing-folder" / "out.mp4").string();
+  EXPECT_EQ(MediaWriter::Create(s, &error), nullptr);
+  EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+  EXPECT_EQ(VideoReader::Open((dir / "nothing.mp4").string(), &error), nullptr);
+  EXPECT_NE(error.find("cannot open"), std::string::npos);
+  vantiro::test::WriteFile(dir / "text.mp4", "hello");
+  EXPECT_EQ(VideoReader::Open((dir / "text.mp4").string(), &error), nullptr);
+}
