@@ -14,4 +14,5 @@ vantiro_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== Build and test under AddressSanitizer and UndefinedBehaviorSanitizer =="
 vantiro_build build-asan -DCMAKE_BUILD_TYPE=Debug -DVANTIRO_SANITIZE=ON
 (cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+  LSAN_OPTIONS=suppressions="$PWD/tests/lsan-suppressions.txt" \
   ctest --output-on-failure -j"$jobs")

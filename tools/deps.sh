@@ -4,6 +4,8 @@ VANTIRO_PACKAGES=(
   cmake ninja-build g++ pkg-config
   libgtest-dev libbenchmark-dev
   libpixman-1-dev
+  qt6-base-dev qt6-tools-dev libqt6uitools6 qt6-image-formats-plugins
+  xvfb xauth
   ffmpeg libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 )
 

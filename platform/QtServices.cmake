@@ -1,0 +1,1 @@
+# The windowing services on Qt 6, added to vantiro-platform.
