@@ -12,6 +12,7 @@ namespace vantiro {
 namespace {
 
 AlertPresenter gPresenter = nullptr;
+AlertPresenter gDefaultPresenter = nullptr;
 
 const char* KindName(AlertType type) {
   switch (type) {
@@ -29,6 +30,7 @@ std::string ButtonText(CFStringRef text) {
 }  // namespace
 
 void SetAlertPresenter(AlertPresenter presenter) { gPresenter = presenter; }
+void SetDefaultAlertPresenter(AlertPresenter presenter) { gDefaultPresenter = presenter; }
 
 int16_t PresentOnStandardError(const AlertContent& alert) {
   std::fprintf(stderr, "%s: %s\n%s\n", KindName(alert.type), alert.headline.c_str(),
@@ -69,8 +71,8 @@ OSStatus CreateStandardAlert(AlertType type, CFStringRef error, CFStringRef expl
 
 OSStatus RunStandardAlert(DialogRef alert, ModalFilterUPP, DialogItemIndex* outItemHit) {
   if (alert == nullptr) return paramErr;
-  const auto present = vantiro::gPresenter != nullptr ? vantiro::gPresenter
-                                                      : vantiro::PresentOnStandardError;
+  auto present = vantiro::gPresenter != nullptr ? vantiro::gPresenter : vantiro::gDefaultPresenter;
+  if (present == nullptr) present = vantiro::PresentOnStandardError;
   const int16_t hit = present(alert->content);
   if (outItemHit != nullptr) *outItemHit = hit;
   delete alert;

@@ -60,7 +60,10 @@ struct AlertContent {
 
 // Returns the number of the button the user pressed.
 using AlertPresenter = int16_t (*)(const AlertContent&);
-void SetAlertPresenter(AlertPresenter presenter);  // nil: standard error
+void SetAlertPresenter(AlertPresenter presenter);  // nil: the default presenter
+// The presenter used while none is set: the windowing layer installs its own, which shows
+// a modal message box when a display is available. Without one, standard error.
+void SetDefaultAlertPresenter(AlertPresenter presenter);
 int16_t PresentOnStandardError(const AlertContent& alert);
 
 }  // namespace vantiro

@@ -8,17 +8,13 @@
 #include <mutex>
 #include <sstream>
 
+#include "platform/corefoundation/CFRuntime.h"
 #include "platform/files/Files.h"
 #include "platform/resources/ResourceManager.h"
 #include "platform/text/MacRoman.h"
 
 namespace fs = std::filesystem;
 
-struct __CFType {
-  virtual ~__CFType() = default;
-  mutable std::atomic<CFIndex> refCount{1};
-  bool immortal = false;
-};
 
 struct __CFString : __CFType {
   std::string utf8;
@@ -206,3 +202,17 @@ int16_t CFBundleOpenBundleResourceMap(CFBundleRef bundle) {
 }
 
 void CFBundleCloseBundleResourceMap(CFBundleRef, int16_t refNum) { CloseResFile(refNum); }
+
+CFURLRef CFURLCreateFromFSRef(CFAllocatorRef, const FSRef* ref) {
+  if (ref == nullptr) return nullptr;
+  const std::string path = VantiroPathFromFSRef(*ref);
+  if (path.empty()) return nullptr;
+  auto* url = Make<__CFURL>();
+  url->path = path;
+  return url;
+}
+
+Boolean CFURLGetFSRef(CFURLRef url, FSRef* ref) {
+  if (url == nullptr || ref == nullptr) return false;
+  return FSPathMakeRef(reinterpret_cast<const uint8_t*>(url->path.c_str()), ref, nullptr) == noErr;
+}

@@ -10,6 +10,8 @@ typedef const void* CFTypeRef;  // any of the references below
 typedef const struct __CFString* CFStringRef;
 typedef const struct __CFURL* CFURLRef;
 typedef struct __CFBundle* CFBundleRef;
+typedef const struct __CFDictionary* CFDictionaryRef;  // options; only nil is accepted
+struct FSRef;
 typedef const struct __CFAllocator* CFAllocatorRef;
 typedef uint32_t CFStringEncoding;
 typedef long CFIndex;
@@ -34,6 +36,10 @@ Boolean CFStringGetPascalString(CFStringRef s, StringPtr buffer, CFIndex bufferS
 
 CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef path);
 std::string CFURLToPath(CFURLRef url);
+// Between URLs and file references (platform/files): nil, or false, for a reference that
+// names nothing or a URL whose file does not exist.
+CFURLRef CFURLCreateFromFSRef(CFAllocatorRef, const FSRef* ref);
+Boolean CFURLGetFSRef(CFURLRef url, FSRef* ref);
 
 // Bundles are folders with Contents/Info.plist. A bundle registers itself once (the
 // plug-in does so when its library is loaded); afterwards anyone finds it by identifier.

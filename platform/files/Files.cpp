@@ -1,6 +1,10 @@
 #include "platform/files/Files.h"
 
+#include <sys/xattr.h>
+
 #include <cstdlib>
+#include <cstring>
+#include <map>
 #include <filesystem>
 #include <mutex>
 #include <vector>
@@ -97,4 +101,97 @@ OSErr FSpDelete(const FSSpec* spec) {
   if (path.empty()) return dirNFErr;
   std::error_code ec;
   return fs::remove(path, ec) ? noErr : (ec ? ioErr : fnfErr);
+}
+
+namespace {
+
+// Paths named by references, numbered from 1; a number is never reused.
+std::mutex gRefMutex;
+std::vector<std::string>& RefPaths() {
+  static auto* paths = new std::vector<std::string>();
+  return *paths;
+}
+std::map<std::string, uint64_t>& RefNumbers() {
+  static auto* numbers = new std::map<std::string, uint64_t>();
+  return *numbers;
+}
+
+void MakeRef(const std::string& path, FSRef* ref) {
+  std::lock_guard lock(gRefMutex);
+  auto [it, added] = RefNumbers().try_emplace(path, 0);
+  if (added) {
+    RefPaths().push_back(path);
+    it->second = RefPaths().size();
+  }
+  std::memset(ref->hidden, 0, sizeof ref->hidden);
+  std::memcpy(ref->hidden, &it->second, sizeof it->second);
+}
+
+OSErr RefForPath(const std::string& path, FSRef* ref, Boolean* isDirectory) {
+  std::memset(ref->hidden, 0, sizeof ref->hidden);
+  std::error_code ec;
+  const fs::path full = fs::absolute(path, ec).lexically_normal();
+  if (ec || path.empty()) return paramErr;
+  const auto status = fs::status(full, ec);
+  if (!fs::exists(status)) return fnfErr;
+  if (isDirectory != nullptr) *isDirectory = fs::is_directory(status);
+  std::string text = full.string();
+  if (text.size() > 1 && text.back() == '/') text.pop_back();
+  MakeRef(text, ref);
+  return noErr;
+}
+
+OSType ReadCode(const char* path, const char* name) {
+  unsigned char bytes[4];
+  if (getxattr(path, name, bytes, sizeof bytes) != static_cast<ssize_t>(sizeof bytes)) return 0;
+  return FOUR_CHAR_CODE(bytes[0], bytes[1], bytes[2], bytes[3]);
+}
+
+}  // namespace
+
+OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef) {
+  if (source == nullptr || newRef == nullptr) return paramErr;
+  std::memset(newRef->hidden, 0, sizeof newRef->hidden);
+  const std::string path = VantiroPathFromFSSpec(*source);
+  if (path.empty()) return dirNFErr;
+  return RefForPath(path, newRef, nullptr);
+}
+
+OSStatus FSPathMakeRef(const uint8_t* path, FSRef* ref, Boolean* isDirectory) {
+  if (path == nullptr || ref == nullptr) return paramErr;
+  return RefForPath(reinterpret_cast<const char*>(path), ref, isDirectory);
+}
+
+std::string VantiroPathFromFSRef(const FSRef& ref) {
+  uint64_t number = 0;
+  std::memcpy(&number, ref.hidden, sizeof number);
+  std::lock_guard lock(gRefMutex);
+  if (number == 0 || number > RefPaths().size()) return {};
+  return RefPaths()[number - 1];
+}
+
+OSStatus FSRefMakePath(const FSRef* ref, uint8_t* path, uint32_t maxPathSize) {
+  if (ref == nullptr || path == nullptr) return paramErr;
+  const std::string text = VantiroPathFromFSRef(*ref);
+  if (text.empty() || text.size() + 1 > maxPathSize) return paramErr;
+  std::memcpy(path, text.c_str(), text.size() + 1);
+  return noErr;
+}
+
+OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap, FSCatalogInfo* catalogInfo, HFSUniStr255* outName,
+                       FSSpec* fsSpec, FSRef* parentRef) {
+  if (ref == nullptr || catalogInfo != nullptr || outName != nullptr) return paramErr;
+  const std::string path = VantiroPathFromFSRef(*ref);
+  if (path.empty()) return paramErr;
+  if (fsSpec != nullptr) {
+    const OSErr err = VantiroMakeFSSpecFromPath(path.c_str(), fsSpec);
+    if (err != noErr) return err;
+  }
+  if (parentRef != nullptr) return RefForPath(fs::path(path).parent_path().string(), parentRef, nullptr);
+  return noErr;
+}
+
+void VantiroGetFileTypeAndCreator(const char* path, OSType* type, OSType* creator) {
+  if (type != nullptr) *type = path == nullptr ? 0 : ReadCode(path, "user.vantiro.type");
+  if (creator != nullptr) *creator = path == nullptr ? 0 : ReadCode(path, "user.vantiro.creator");
 }

@@ -38,3 +38,28 @@ std::string VantiroPathFromFSSpec(const FSSpec& spec);
 
 // Deletes the file; fnfErr when it does not exist.
 OSErr FSpDelete(const FSSpec* spec);
+
+// File references. A reference names an existing file or folder by any Linux path: the
+// path is kept by this layer and the reference holds its number, so references stay 80
+// bytes however long the path is. The all-zero reference names nothing.
+struct FSRef {
+  uint8_t hidden[80];
+};
+struct FSCatalogInfo;  // not modelled: pass nil
+struct HFSUniStr255;   // not modelled: pass nil
+typedef uint32_t FSCatalogInfoBitmap;
+
+// noErr when the file exists (fnfErr otherwise, `ref` then all zero).
+OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef);
+OSStatus FSPathMakeRef(const uint8_t* path, FSRef* ref, Boolean* isDirectory);
+// The path, zero-terminated; paramErr for a reference that names nothing, and when the
+// path does not fit.
+OSStatus FSRefMakePath(const FSRef* ref, uint8_t* path, uint32_t maxPathSize);
+// Only the file specification and the parent folder are given out.
+OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
+                       HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef);
+std::string VantiroPathFromFSRef(const FSRef& ref);  // "" for a reference that names nothing
+
+// The type and creator a file carries (the extended attributes user.vantiro.type and
+// user.vantiro.creator); 0 for one it does not carry.
+void VantiroGetFileTypeAndCreator(const char* path, OSType* type, OSType* creator);

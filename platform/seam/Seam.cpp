@@ -1,0 +1,328 @@
+#include "platform/seam/Seam.h"
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QSlider>
+#include <QStyle>
+#include <QStyleOptionSlider>
+#include <QTimer>
+#include <QWindow>
+#include <cstdio>
+#include <deque>
+
+#include "platform/windows/Application.h"
+#include "platform/windows/WindowInternals.h"
+
+namespace vantiro::seam {
+namespace {
+
+std::deque<Step> gSteps;
+bool gRunnerPosted = false;
+bool gHold = false;  // a step is waiting for events of its own; the next one waits too
+int gStallLimit = 0;
+Qt::MouseButtons gButtons = Qt::NoButton;
+const QEvent::Type kRunStep = static_cast<QEvent::Type>(QEvent::User + 0x5EA);
+
+Qt::KeyboardModifiers QtModifiers(uint32_t word) {
+  Qt::KeyboardModifiers mods;
+  if (word & shiftKey) mods |= Qt::ShiftModifier;
+  if (word & optionKey) mods |= Qt::AltModifier;
+  if (word & controlKey) mods |= Qt::ControlModifier;
+  if (word & cmdKey) mods |= Qt::MetaModifier;
+  return mods;
+}
+
+QTimer& Watchdog() {
+  static auto* timer = [] {
+    auto* t = new QTimer();
+    t->setSingleShot(true);
+    QObject::connect(t, &QTimer::timeout, [] {
+      if (!gSteps.empty() || InnermostModalWidget() == nullptr) return;
+      std::fprintf(stderr, "A modal loop waited %d s with no scripted step left.\n", gStallLimit);
+      std::fflush(stderr);
+      std::_Exit(3);
+    });
+    return t;
+  }();
+  return *timer;
+}
+
+void ArmWatchdog() {
+  if (gStallLimit > 0 && gSteps.empty() && InnermostModalWidget() != nullptr) Watchdog().start(gStallLimit * 1000);
+}
+
+class Runner : public QObject {
+ protected:
+  void customEvent(QEvent* event) override {
+    if (event->type() != kRunStep) return;
+    gRunnerPosted = false;
+    if (gHold || InnermostModalWidget() == nullptr || gSteps.empty()) return;
+    Step step = std::move(gSteps.front());
+    gSteps.pop_front();
+    // The next step waits behind the events this one causes, and may run inside a loop
+    // that this one opens.
+    Post();
+    step();
+    ArmWatchdog();
+  }
+
+ public:
+  void Post() {
+    if (gRunnerPosted || gSteps.empty()) return;
+    gRunnerPosted = true;
+    QCoreApplication::postEvent(this, new QEvent(kRunStep), Qt::LowEventPriority);
+  }
+};
+
+Runner& TheRunner() {
+  static auto* runner = new Runner();
+  return *runner;
+}
+
+void OnModalStart() {
+  if (gSteps.empty()) {
+    ArmWatchdog();
+    return;
+  }
+  TheRunner().Post();
+}
+
+const bool gHooked = [] {
+  SetModalStartHook(OnModalStart);
+  return true;
+}();
+
+QWidget* Modal() {
+  QWidget* modal = InnermostModalWidget();
+  if (modal == nullptr) {
+    std::fputs("seam: a step ran with no modal loop\n", stderr);
+    std::_Exit(3);
+  }
+  return modal;
+}
+
+void SendMouse(QWidget* top, QEvent::Type type, QPoint local, Qt::MouseButton button, uint32_t modifiers) {
+  if (type == QEvent::MouseButtonPress) gButtons |= button;
+  if (type == QEvent::MouseButtonRelease) gButtons &= ~Qt::MouseButtons(button);
+  QMouseEvent event(type, QPointF(local), QPointF(local), top->mapToGlobal(QPointF(local)), button, gButtons,
+                    QtModifiers(modifiers));
+  QCoreApplication::sendEvent(top->windowHandle(), &event);
+}
+
+void SendKey(QWidget* top, int key, uint32_t modifiers) {
+  const QString text = key == Qt::Key_Return ? QStringLiteral("\r") : (key == Qt::Key_Escape ? QStringLiteral("\x1b") : QString());
+  QKeyEvent press(QEvent::KeyPress, key, QtModifiers(modifiers), text);
+  QCoreApplication::sendEvent(top->windowHandle(), &press);
+  QKeyEvent release(QEvent::KeyRelease, key, QtModifiers(modifiers), text);
+  QCoreApplication::sendEvent(top->windowHandle(), &release);
+}
+
+QPoint ToQt(Point p) { return QPoint(p.h, p.v); }
+
+ControlRef FindControl(OSType signature, int32_t id) {
+  const ControlID cid{signature, id};
+  ControlRef control = nullptr;
+  GetControlByID(InnermostModalWindow(), &cid, &control);
+  if (control == nullptr) {
+    std::fputs("seam: the modal window has no such control\n", stderr);
+    std::_Exit(3);
+  }
+  return control;
+}
+
+QPoint CentreOf(QWidget* widget) {
+  return widget->mapTo(widget->window(), widget->rect().center());
+}
+
+template <typename T>
+T* ModalAs() {
+  auto* dialog = qobject_cast<T*>(Modal());
+  if (dialog == nullptr) {
+    std::fputs("seam: the innermost modal loop is not the expected dialog\n", stderr);
+    std::_Exit(3);
+  }
+  return dialog;
+}
+
+QRect HandleAt(QSlider* slider, int value) {
+  QStyleOptionSlider option;
+  option.initFrom(slider);
+  option.subControls = QStyle::SC_None;
+  option.activeSubControls = QStyle::SC_None;
+  option.orientation = slider->orientation();
+  option.maximum = slider->maximum();
+  option.minimum = slider->minimum();
+  option.tickPosition = slider->tickPosition();
+  option.tickInterval = slider->tickInterval();
+  option.upsideDown = slider->invertedAppearance() != (slider->orientation() == Qt::Vertical);
+  option.direction = slider->layoutDirection();
+  option.sliderPosition = value;
+  option.sliderValue = value;
+  option.singleStep = slider->singleStep();
+  option.pageStep = slider->pageStep();
+  if (slider->orientation() == Qt::Horizontal) option.state |= QStyle::State_Horizontal;
+  return slider->style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, slider);
+}
+
+}  // namespace
+
+void Then(Step step) {
+  gSteps.push_back(std::move(step));
+  Watchdog().stop();
+  if (InnermostModalWidget() != nullptr) TheRunner().Post();
+}
+
+bool Done() { return gSteps.empty(); }
+
+void Reset() { gSteps.clear(); }
+
+void SetStallLimit(int seconds) {
+  EnsureApplication();
+  gStallLimit = seconds;
+}
+
+void MouseDown(Point where, uint32_t modifiers) {
+  Then([=] { SendMouse(Modal(), QEvent::MouseButtonPress, ToQt(where), Qt::LeftButton, modifiers); });
+}
+
+void MouseDrag(Point where, uint32_t modifiers) {
+  Then([=] { SendMouse(Modal(), QEvent::MouseMove, ToQt(where), Qt::NoButton, modifiers); });
+}
+
+void MouseUp(Point where, uint32_t modifiers) {
+  Then([=] { SendMouse(Modal(), QEvent::MouseButtonRelease, ToQt(where), Qt::LeftButton, modifiers); });
+}
+
+void Click(Point where, uint32_t modifiers) {
+  MouseDown(where, modifiers);
+  MouseUp(where, modifiers);
+}
+
+void ClickControl(OSType signature, int32_t id) {
+  Then([=] {
+    QWidget* widget = FindControl(signature, id)->widget;
+    const QPoint centre = CentreOf(widget);
+    SendMouse(Modal(), QEvent::MouseButtonPress, centre, Qt::LeftButton, 0);
+    SendMouse(Modal(), QEvent::MouseButtonRelease, centre, Qt::LeftButton, 0);
+  });
+}
+
+void DragSlider(OSType signature, int32_t id, int32_t value) {
+  auto path = std::make_shared<std::pair<QPoint, QPoint>>();
+  Then([=] {
+    auto* slider = qobject_cast<QSlider*>(FindControl(signature, id)->widget.data());
+    if (slider == nullptr) std::_Exit(3);
+    const QPoint origin = slider->mapTo(slider->window(), QPoint(0, 0));
+    path->first = HandleAt(slider, slider->value()).center() + origin;
+    path->second = HandleAt(slider, value).center() + origin;
+    SendMouse(Modal(), QEvent::MouseButtonPress, path->first, Qt::LeftButton, 0);
+  });
+  Then([=] {
+    const QPoint middle = (path->first + path->second) / 2;
+    SendMouse(Modal(), QEvent::MouseMove, middle, Qt::NoButton, 0);
+  });
+  Then([=] { SendMouse(Modal(), QEvent::MouseMove, path->second, Qt::NoButton, 0); });
+  Then([=] { SendMouse(Modal(), QEvent::MouseButtonRelease, path->second, Qt::LeftButton, 0); });
+}
+
+void ChoosePopUpItem(OSType signature, int32_t id, int item) {
+  Then([=] {
+    const QPoint centre = CentreOf(FindControl(signature, id)->widget);
+    SendMouse(Modal(), QEvent::MouseButtonPress, centre, Qt::LeftButton, 0);
+    SendMouse(Modal(), QEvent::MouseButtonRelease, centre, Qt::LeftButton, 0);
+  });
+  Then([=] {
+    auto* popUp = qobject_cast<QComboBox*>(FindControl(signature, id)->widget.data());
+    QAbstractItemView* view = popUp->view();
+    view->setCurrentIndex(popUp->model()->index(item - 1, popUp->modelColumn(), popUp->rootModelIndex()));
+    SendKey(view->window(), Qt::Key_Return, 0);
+  });
+}
+
+void Key(int qtKey, uint32_t modifiers) {
+  Then([=] { SendKey(Modal(), qtKey, modifiers); });
+}
+
+void Command(uint32_t commandID) {
+  Then([=] { VantiroSendWindowCommand(InnermostModalWindow(), commandID); });
+}
+
+void ChooseFile(const std::string& path) {
+  Then([=] {
+    auto* chooser = ModalAs<QFileDialog>();
+    chooser->selectFile(QString::fromStdString(path));
+    SendKey(chooser, Qt::Key_Return, 0);
+  });
+}
+
+void CancelChooser() {
+  Then([] { SendKey(ModalAs<QFileDialog>(), Qt::Key_Escape, 0); });
+}
+
+void PickColor(RGBColor color) {
+  Then([=] {
+    auto* picker = ModalAs<QColorDialog>();
+    picker->setCurrentColor(QColor::fromRgba64(color.red, color.green, color.blue));
+    SendKey(picker, Qt::Key_Return, 0);
+  });
+}
+
+void CancelColorPicker() {
+  Then([] { SendKey(ModalAs<QColorDialog>(), Qt::Key_Escape, 0); });
+}
+
+void PressAlertButton(int16_t number) {
+  Then([=] {
+    QWidget* alert = Modal();
+    for (auto* button : alert->findChildren<QWidget*>())
+      if (button->property("alertButton").toInt() == number) {
+        const QPoint centre = CentreOf(button);
+        SendMouse(alert, QEvent::MouseButtonPress, centre, Qt::LeftButton, 0);
+        SendMouse(alert, QEvent::MouseButtonRelease, centre, Qt::LeftButton, 0);
+        return;
+      }
+    std::fputs("seam: the alert has no such button\n", stderr);
+    std::_Exit(3);
+  });
+}
+
+WindowRef ModalWindow() { return InnermostModalWindow(); }
+
+QImage ModalScreenshot() { return Modal()->grab().toImage(); }
+
+std::vector<std::string> OfferedFiles() {
+  auto* chooser = ModalAs<QFileDialog>();
+  auto* view = chooser->findChild<QAbstractItemView*>("listView");
+  if (view == nullptr || view->model() == nullptr) return {};
+  // The folder is read on another thread: wait until the listing stops changing.
+  QElapsedTimer clock;
+  clock.start();
+  gHold = true;
+  int rows = -1;
+  qint64 stableSince = 0;
+  while (clock.elapsed() < 5000) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    const int now = view->model()->rowCount(view->rootIndex());
+    if (now != rows) {
+      rows = now;
+      stableSince = clock.elapsed();
+    } else if (rows > 0 && clock.elapsed() - stableSince > 300) {
+      break;
+    }
+  }
+  gHold = false;
+  TheRunner().Post();
+  std::vector<std::string> names;
+  for (int row = 0; row < rows; ++row)
+    names.push_back(view->model()->index(row, 0, view->rootIndex()).data().toString().toStdString());
+  return names;
+}
+
+}  // namespace vantiro::seam
