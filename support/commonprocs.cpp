@@ -1,9 +1,13 @@
 #include "support/commonprocs.h"
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 
 #include "platform/alerts/Alerts.h"
 #include "platform/text/MacRoman.h"
+#include "platform/windows/MacWindows.h"
 
 CFStringRef MakeCFString(std::string_view text) {
   return CFStringCreateWithPascalString(kCFAllocatorDefault, vantiro::PStr(text),
@@ -56,4 +60,64 @@ int16_t StandardWarning(std::string_view headline, std::string_view description,
 
 void Notify(std::string_view theMessage) {
   StandardWarning("Internal Notification:", theMessage, "ok", "");
+}
+
+WindowRef OpenNibWindowFromCFBundle(const char* theIdentifier, const char* theNib, const char* theWindow) {
+  const std::string identifier = theIdentifier == nullptr ? "" : theIdentifier;
+  CFStringRef idString = CFSTR(identifier.c_str());
+  Assert(idString, "Cannot allocate CFSTR for " + identifier);
+  CFBundleRef bundle = CFBundleGetBundleWithIdentifier(idString);
+  Assert(bundle, "Cannot allocate bundle for ID = " + identifier);
+  CFRetain(bundle);
+
+  const std::string nib = theNib == nullptr || theNib[0] == '\0' ? "pelmora" : theNib;
+  IBNibRef nibRef = nullptr;
+  CFStringRef nibName = CFStringCreateWithCString(kCFAllocatorDefault, nib.c_str(), kCFStringEncodingUTF8);
+  const OSStatus err = CreateNibReferenceWithCFBundle(bundle, nibName, &nibRef);
+  CFRelease(nibName);
+  if (err != noErr)
+    Terminate("OpenNibWindow Failed", "Unable to CreateNibReferenceWithCFBundle for \"" + identifier + "/" + nib +
+                                          "\" as it returned errcode #" + Num2Text(err) + ".");
+
+  WindowRef window = nullptr;
+  CFStringRef windowName =
+      CFStringCreateWithCString(kCFAllocatorDefault, theWindow == nullptr ? "" : theWindow, kCFStringEncodingUTF8);
+  const OSStatus made = CreateWindowFromNib(nibRef, windowName, &window);
+  CFRelease(windowName);
+  if (made != noErr) {
+    std::fflush(nullptr);
+    std::_Exit(made & 0xFF);
+  }
+  DisposeNibReference(nibRef);
+  CFRelease(bundle);
+  return window;
+}
+
+std::string Num2Text(int32_t theNum) { return std::to_string(theNum); }
+
+pixRec LongInt2PixRec(int32_t theLong) {
+  const auto v = static_cast<uint32_t>(theLong);
+  return pixRec{0, static_cast<uint8_t>((v >> 16) & 255), static_cast<uint8_t>((v >> 8) & 255),
+                static_cast<uint8_t>(v & 255)};
+}
+
+int32_t PixRec2LongInt(pixRec thePixRec) {
+  return thePixRec.red * 65536 + thePixRec.green * 256 + thePixRec.blue;
+}
+
+int32_t RGBColor2LongInt(RGBColor theColor) {
+  return PixRec2LongInt(pixRec{0, static_cast<uint8_t>(theColor.red >> 8), static_cast<uint8_t>(theColor.green >> 8),
+                               static_cast<uint8_t>(theColor.blue >> 8)});
+}
+
+RGBColor LongInt2RGBColor(int32_t theLong) {
+  const pixRec p = LongInt2PixRec(theLong);
+  return RGBColor{static_cast<uint16_t>(p.red << 8), static_cast<uint16_t>(p.green << 8),
+                  static_cast<uint16_t>(p.blue << 8)};
+}
+
+FSRef FSSpec2FSRef(const FSSpec& theFSS) {
+  FSRef ref;
+  if (FSpMakeFSRef(&theFSS, &ref) != noErr) std::memset(&ref, 0, sizeof ref);
+  return ref;
 }
