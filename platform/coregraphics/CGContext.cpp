@@ -1,0 +1,419 @@
+// Bitmap contexts and image drawing on pixman.
+//
+// Drawing converts the rows a shape touches into the native pixel order, composites there
+// (where pixman has its fast paths) and converts them back. A shape's inner pixels are
+// composited directly; the pixels on its edges are composited too and then mixed with what
+// they held before by their coverage, which antialiases the edges the same way for every
+// blend mode.
+#include <pixman.h>
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <vector>
+
+#include "platform/coregraphics/CoreGraphics.h"
+#include "platform/coregraphics/Coverage.h"
+#include "platform/quickdraw/Pixels.h"
+#include "platform/quickdraw/QuickDraw.h"
+
+using vantiro::ConvexQuad;
+using vantiro::CoverageRow;
+using vantiro::DevicePoint;
+using vantiro::PixelBox;
+
+namespace {
+
+// x' = a x + c y + tx, y' = b x + d y + ty, in double precision.
+struct Affine {
+  double a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
+};
+
+// `m` after `n`.
+Affine Compose(const Affine& m, const Affine& n) {
+  return Affine{m.a * n.a + m.c * n.b,           m.b * n.a + m.d * n.b,           m.a * n.c + m.c * n.d,
+                m.b * n.c + m.d * n.d,           m.a * n.tx + m.c * n.ty + m.tx, m.b * n.tx + m.d * n.ty + m.ty};
+}
+
+DevicePoint Apply(const Affine& m, double x, double y) {
+  return DevicePoint{m.a * x + m.c * y + m.tx, m.b * x + m.d * y + m.ty};
+}
+
+bool Invert(const Affine& m, Affine* out) {
+  const double det = m.a * m.d - m.b * m.c;
+  if (!std::isfinite(det) || std::abs(det) < 1e-12) return false;
+  const double a = m.d / det, b = -m.b / det, c = -m.c / det, d = m.a / det;
+  *out = Affine{a, b, c, d, -(a * m.tx + c * m.ty), -(b * m.tx + d * m.ty)};
+  return true;
+}
+
+struct GState {
+  Affine ctm;  // user space to the context's y-up device space
+  double alpha = 1;
+  CGBlendMode blend = kCGBlendModeNormal;
+};
+
+// Porter-Duff and blend operators for the blend modes in their numbering. pixman has no
+// plus-darker: its picture is laid into a layer (SRC) and combined here.
+constexpr pixman_op_t kBlendOps[] = {
+    PIXMAN_OP_OVER,           PIXMAN_OP_MULTIPLY,       PIXMAN_OP_SCREEN,      PIXMAN_OP_OVERLAY,
+    PIXMAN_OP_DARKEN,         PIXMAN_OP_LIGHTEN,        PIXMAN_OP_COLOR_DODGE, PIXMAN_OP_COLOR_BURN,
+    PIXMAN_OP_SOFT_LIGHT,     PIXMAN_OP_HARD_LIGHT,     PIXMAN_OP_DIFFERENCE,  PIXMAN_OP_EXCLUSION,
+    PIXMAN_OP_HSL_HUE,        PIXMAN_OP_HSL_SATURATION, PIXMAN_OP_HSL_COLOR,   PIXMAN_OP_HSL_LUMINOSITY,
+    PIXMAN_OP_CLEAR,          PIXMAN_OP_SRC,            PIXMAN_OP_IN,          PIXMAN_OP_OUT,
+    PIXMAN_OP_ATOP,           PIXMAN_OP_OVER_REVERSE,   PIXMAN_OP_IN_REVERSE,  PIXMAN_OP_OUT_REVERSE,
+    PIXMAN_OP_ATOP_REVERSE,   PIXMAN_OP_XOR,            PIXMAN_OP_SRC,         PIXMAN_OP_ADD};
+static_assert(std::size(kBlendOps) == kCGBlendModePlusLighter + 1);
+
+uint8_t Channel(uint32_t word, int shift) { return uint8_t(word >> shift); }
+
+// Plus-darker on premultiplied values: the result's alpha is the sum of both, capped, and
+// each channel loses what the two inputs lack of their own alpha.
+uint32_t PlusDarker(uint32_t s, uint32_t d) {
+  const int as = Channel(s, 24), ad = Channel(d, 24);
+  const int ao = std::min(255, as + ad);
+  uint32_t out = uint32_t(ao) << 24;
+  for (int shift = 0; shift < 24; shift += 8) {
+    const int c = ao - (as - Channel(s, shift)) - (ad - Channel(d, shift));
+    out |= uint32_t(std::clamp(c, 0, ao)) << shift;
+  }
+  return out;
+}
+
+uint32_t Mix(uint32_t before, uint32_t after, int coverage) {
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8)
+    out |= uint32_t((Channel(before, shift) * (255 - coverage) + Channel(after, shift) * coverage + 127) / 255)
+           << shift;
+  return out;
+}
+
+}  // namespace
+
+struct CGColorSpace {
+  long refs = 1;
+};
+
+struct CGContext {
+  long refs = 1;
+  uint8_t* data = nullptr;
+  size_t rowBytes = 0;
+  int width = 0, height = 0;
+  bool swap = false;    // memory words need a byte swap to be native words
+  bool opaque = false;  // no alpha: the first byte reads as opaque
+  std::unique_ptr<uint32_t[]> ownPixels;
+  PixelBox clip{};  // raster pixels drawing may touch
+  GState state;
+  std::vector<GState> saved;
+
+  uint32_t* Row(int y) const { return reinterpret_cast<uint32_t*>(data + size_t(y) * rowBytes); }
+
+  uint32_t ToNative(uint32_t word) const {
+    const uint32_t native = swap ? __builtin_bswap32(word) : word;
+    return opaque ? native | 0xFF000000u : native;
+  }
+
+  void ReadNative(int x, int y, int count, uint32_t* to) const {
+    const uint32_t* from = Row(y) + x;
+    if (swap)
+      vantiro::SwapPixelOrder(from, to, size_t(count));
+    else
+      std::copy_n(from, count, to);
+    if (opaque)
+      for (int i = 0; i < count; ++i) to[i] |= 0xFF000000u;
+  }
+
+  void WriteNative(int x, int y, int count, const uint32_t* from) const {
+    uint32_t* to = Row(y) + x;
+    if (swap)
+      vantiro::SwapPixelOrder(from, to, size_t(count));
+    else
+      std::copy_n(from, count, to);
+  }
+
+  // From the y-up device space to raster pixels, y down.
+  Affine Flip() const { return Affine{1, 0, 0, -1, 0, double(height)}; }
+  Affine UserToRaster() const { return Compose(Flip(), state.ctm); }
+};
+
+namespace {
+
+// The rows a shape touches, converted to native words in a scratch raster that is kept
+// between calls (one per thread), and written back on request.
+class WorkArea {
+ public:
+  WorkArea(const CGContext& context, const std::vector<CoverageRow>& rows) : context_(context), rows_(rows) {
+    box_ = PixelBox{rows.front().left, rows.front().y, rows.front().right, rows.back().y + 1};
+    for (const CoverageRow& row : rows) {
+      box_.left = std::min(box_.left, row.left);
+      box_.right = std::max(box_.right, row.right);
+    }
+    Scratch().resize(size_t(box_.right - box_.left) * size_t(box_.bottom - box_.top));
+    for (const CoverageRow& row : rows) context_.ReadNative(row.left, row.y, row.right - row.left, At(row.left, row.y));
+  }
+
+  uint32_t* At(int x, int y) { return &Scratch()[size_t(y - box_.top) * Stride() + size_t(x - box_.left)]; }
+  const PixelBox& Box() const { return box_; }
+  size_t Stride() const { return size_t(box_.right - box_.left); }
+
+  // A pixman image over `pixels` (box-sized), clipped to the shape's rows.
+  pixman_image_t* NewImage(uint32_t* pixels) const {
+    pixman_image_t* image = pixman_image_create_bits_no_clear(
+        vantiro::kNativeFormat, box_.right - box_.left, box_.bottom - box_.top, pixels, int(Stride() * 4));
+    std::vector<pixman_box32_t> boxes;
+    boxes.reserve(rows_.size());
+    for (const CoverageRow& row : rows_)
+      boxes.push_back(pixman_box32_t{row.left - box_.left, row.y - box_.top, row.right - box_.left, row.y + 1 - box_.top});
+    pixman_region32_t region;
+    pixman_region32_init_rects(&region, boxes.data(), int(boxes.size()));
+    pixman_image_set_clip_region32(image, &region);
+    pixman_region32_fini(&region);
+    return image;
+  }
+
+  void WriteBack() {
+    for (const CoverageRow& row : rows_) context_.WriteNative(row.left, row.y, row.right - row.left, At(row.left, row.y));
+  }
+
+  static std::vector<uint32_t>& Scratch() {
+    static thread_local std::vector<uint32_t> scratch;
+    return scratch;
+  }
+
+ private:
+  const CGContext& context_;
+  const std::vector<CoverageRow>& rows_;
+  PixelBox box_{};
+};
+
+template <class F>
+void ForEachEdgePixel(const std::vector<CoverageRow>& rows, F f) {
+  for (const CoverageRow& row : rows) {
+    for (int x = row.left; x < row.fullLeft; ++x) f(x, row.y);
+    for (int x = std::max(row.fullRight, row.fullLeft); x < row.right; ++x) f(x, row.y);
+  }
+}
+
+// Image pixels (u, v), v down from the top row, to the rectangle in user space.
+Affine Placement(const CGRect& rect, size_t width, size_t height) {
+  return Affine{rect.size.width / double(width), 0, 0, -rect.size.height / double(height), rect.origin.x,
+                double(rect.origin.y) + rect.size.height};
+}
+
+// The rectangle (0, 0)-(width, height) carried into the raster.
+ConvexQuad QuadOf(const Affine& toRaster, double width, double height) {
+  return ConvexQuad({Apply(toRaster, 0, 0), Apply(toRaster, width, 0), Apply(toRaster, width, height),
+                     Apply(toRaster, 0, height)});
+}
+
+bool IsIntegerShift(const Affine& m) {
+  return m.a == 1 && m.b == 0 && m.c == 0 && m.d == 1 && m.tx == std::floor(m.tx) && m.ty == std::floor(m.ty);
+}
+
+}  // namespace
+
+CGColorSpaceRef CGColorSpaceCreateDeviceRGB() { return new CGColorSpace(); }
+
+CGColorSpaceRef CGColorSpaceRetain(CGColorSpaceRef space) {
+  if (space != nullptr) ++space->refs;
+  return space;
+}
+
+void CGColorSpaceRelease(CGColorSpaceRef space) {
+  if (space != nullptr && --space->refs == 0) delete space;
+}
+
+CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size_t bitsPerComponent,
+                                   size_t bytesPerRow, CGColorSpaceRef, CGBitmapInfo bitmapInfo) {
+  const uint32_t alpha = bitmapInfo & kCGBitmapAlphaInfoMask;
+  const uint32_t order = bitmapInfo & kCGBitmapByteOrderMask;
+  if (bitsPerComponent != 8 || width == 0 || height == 0 || width > 32767 || height > 32767) return nullptr;
+  if (alpha != kCGImageAlphaPremultipliedFirst && alpha != kCGImageAlphaNoneSkipFirst) return nullptr;
+  if (order != kCGBitmapByteOrderDefault && order != kCGBitmapByteOrder32Big && order != kCGBitmapByteOrder32Little)
+    return nullptr;
+  if (bytesPerRow == 0 && data == nullptr) bytesPerRow = width * 4;
+  if (bytesPerRow < width * 4 || bytesPerRow % 4 != 0) return nullptr;
+
+  auto context = std::make_unique<CGContext>();
+  if (data == nullptr) {
+    context->ownPixels.reset(new uint32_t[bytesPerRow / 4 * height]());
+    data = context->ownPixels.get();
+  }
+  context->data = static_cast<uint8_t*>(data);
+  context->rowBytes = bytesPerRow;
+  context->width = int(width);
+  context->height = int(height);
+  // Alpha first in memory is the native word on big-endian processors; the little-endian
+  // 32-bit order is the native word on little-endian ones.
+  const bool bytesAlphaFirst = order != kCGBitmapByteOrder32Little;
+  context->swap = bytesAlphaFirst == vantiro::kLittleEndian;
+  context->opaque = alpha == kCGImageAlphaNoneSkipFirst;
+  context->clip = PixelBox{0, 0, int(width), int(height)};
+  return context.release();
+}
+
+CGImageRef CGBitmapContextCreateImage(CGContextRef context) {
+  if (context == nullptr) return nullptr;
+  const size_t width = size_t(context->width);
+  std::vector<uint32_t> pixels(width * size_t(context->height));
+  for (int y = 0; y < context->height; ++y) context->ReadNative(0, y, context->width, &pixels[size_t(y) * width]);
+  return vantiro::MakeImage(context->width, context->height, std::move(pixels));
+}
+
+void* CGBitmapContextGetData(CGContextRef context) { return context != nullptr ? context->data : nullptr; }
+size_t CGBitmapContextGetWidth(CGContextRef context) { return context != nullptr ? size_t(context->width) : 0; }
+size_t CGBitmapContextGetHeight(CGContextRef context) { return context != nullptr ? size_t(context->height) : 0; }
+
+CGContextRef CGContextRetain(CGContextRef context) {
+  if (context != nullptr) ++context->refs;
+  return context;
+}
+
+void CGContextRelease(CGContextRef context) {
+  if (context != nullptr && --context->refs == 0) delete context;
+}
+
+void CGContextSaveGState(CGContextRef context) {
+  if (context != nullptr) context->saved.push_back(context->state);
+}
+
+void CGContextRestoreGState(CGContextRef context) {
+  if (context == nullptr || context->saved.empty()) return;
+  context->state = context->saved.back();
+  context->saved.pop_back();
+}
+
+void CGContextTranslateCTM(CGContextRef context, CGFloat tx, CGFloat ty) {
+  if (context != nullptr) context->state.ctm = Compose(context->state.ctm, Affine{1, 0, 0, 1, tx, ty});
+}
+
+void CGContextRotateCTM(CGContextRef context, CGFloat angle) {
+  if (context == nullptr) return;
+  const double c = std::cos(double(angle)), s = std::sin(double(angle));
+  context->state.ctm = Compose(context->state.ctm, Affine{c, s, -s, c, 0, 0});
+}
+
+void CGContextScaleCTM(CGContextRef context, CGFloat sx, CGFloat sy) {
+  if (context != nullptr) context->state.ctm = Compose(context->state.ctm, Affine{sx, 0, 0, sy, 0, 0});
+}
+
+CGAffineTransform CGContextGetCTM(CGContextRef context) {
+  if (context == nullptr) return CGAffineTransform{1, 0, 0, 1, 0, 0};
+  const Affine& m = context->state.ctm;
+  return CGAffineTransform{CGFloat(m.a), CGFloat(m.b), CGFloat(m.c), CGFloat(m.d), CGFloat(m.tx), CGFloat(m.ty)};
+}
+
+void CGContextSetAlpha(CGContextRef context, CGFloat alpha) {
+  if (context != nullptr) context->state.alpha = std::isnan(alpha) ? 1.0 : std::clamp(double(alpha), 0.0, 1.0);
+}
+
+void CGContextSetBlendMode(CGContextRef context, CGBlendMode mode) {
+  if (context != nullptr)
+    context->state.blend = (mode >= kCGBlendModeNormal && mode <= kCGBlendModePlusLighter) ? mode : kCGBlendModeNormal;
+}
+
+void CGContextClearRect(CGContextRef context, CGRect rect) {
+  if (context == nullptr) return;
+  const Affine toRaster = Compose(context->UserToRaster(), Affine{1, 0, 0, 1, rect.origin.x, rect.origin.y});
+  const ConvexQuad quad = QuadOf(toRaster, rect.size.width, rect.size.height);
+  const std::vector<CoverageRow> rows = quad.Rows(context->clip);
+  // Zero and a uniform scale of all four bytes mean the same in either byte order.
+  for (const CoverageRow& row : rows) std::fill(context->Row(row.y) + row.fullLeft, context->Row(row.y) + row.fullRight, 0u);
+  ForEachEdgePixel(rows, [&](int x, int y) {
+    uint32_t& pixel = context->Row(y)[x];
+    pixel = Mix(pixel, 0, int(std::lround(quad.CoverageAt(x, y) * 255)));
+  });
+}
+
+void CGContextDrawImage(CGContextRef context, CGRect rect, CGImageRef image) {
+  if (context == nullptr || image == nullptr) return;
+  const size_t width = CGImageGetWidth(image), height = CGImageGetHeight(image);
+  if (width == 0 || height == 0) return;
+  const Affine toRaster = Compose(context->UserToRaster(), Placement(rect, width, height));
+  Affine fromRaster;
+  if (!Invert(toRaster, &fromRaster)) return;  // a rectangle without area draws nothing
+  const ConvexQuad quad = QuadOf(toRaster, double(width), double(height));
+  const std::vector<CoverageRow> rows = quad.Rows(context->clip);
+  if (rows.empty()) return;
+
+  WorkArea area(*context, rows);
+  const PixelBox& box = area.Box();
+  // Work-area pixels to image pixels.
+  const Affine fromArea = Compose(fromRaster, Affine{1, 0, 0, 1, double(box.left), double(box.top)});
+  pixman_f_transform ft = {{{fromArea.a, fromArea.c, fromArea.tx}, {fromArea.b, fromArea.d, fromArea.ty}, {0, 0, 1}}};
+  pixman_transform_t transform;
+  if (!pixman_transform_from_pixman_f_transform(&transform, &ft)) return;
+
+  std::vector<uint32_t> before;
+  ForEachEdgePixel(rows, [&](int x, int y) { before.push_back(*area.At(x, y)); });
+
+  const std::vector<uint32_t>& pixels = vantiro::ImagePixels(image);
+  // pixman only reads a source image.
+  pixman_image_t* source = pixman_image_create_bits(vantiro::kNativeFormat, int(width), int(height),
+                                                    const_cast<uint32_t*>(pixels.data()), int(width * 4));
+  pixman_image_set_transform(source, &transform);
+  pixman_image_set_filter(source, IsIntegerShift(fromArea) ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR,
+                          nullptr, 0);
+  pixman_image_set_repeat(source, PIXMAN_REPEAT_PAD);  // edge pixels keep the picture's own colours
+  pixman_image_t* mask = nullptr;
+  if (context->state.alpha < 1) {
+    const pixman_color_t alpha{0, 0, 0, uint16_t(std::lround(context->state.alpha * 65535))};
+    mask = pixman_image_create_solid_fill(&alpha);
+  }
+  pixman_image_t* target = area.NewImage(area.At(box.left, box.top));
+  const int areaWidth = box.right - box.left, areaHeight = box.bottom - box.top;
+  if (context->state.blend != kCGBlendModePlusDarker) {
+    pixman_image_composite32(kBlendOps[context->state.blend], source, mask, target, 0, 0, 0, 0, 0, 0, areaWidth, areaHeight);
+  } else {
+    std::vector<uint32_t> drawn(area.Stride() * size_t(areaHeight));
+    pixman_image_t* layer = area.NewImage(drawn.data());
+    pixman_image_composite32(kBlendOps[kCGBlendModePlusDarker], source, mask, layer, 0, 0, 0, 0, 0, 0, areaWidth, areaHeight);
+    pixman_image_unref(layer);
+    for (const CoverageRow& row : rows)
+      for (int x = row.left; x < row.right; ++x) {
+        uint32_t* pixel = area.At(x, row.y);
+        *pixel = PlusDarker(drawn[size_t(row.y - box.top) * area.Stride() + size_t(x - box.left)], *pixel);
+      }
+  }
+  pixman_image_unref(target);
+  if (mask != nullptr) pixman_image_unref(mask);
+  pixman_image_unref(source);
+
+  size_t next = 0;
+  ForEachEdgePixel(rows, [&](int x, int y) {
+    uint32_t* pixel = area.At(x, y);
+    *pixel = Mix(before[next++], *pixel, int(std::lround(quad.CoverageAt(x, y) * 255)));
+  });
+  area.WriteBack();
+}
+
+void CGContextFlush(CGContextRef) {}
+
+OSStatus QDBeginCGContext(CGrafPtr port, CGContextRef* context) {
+  if (context == nullptr) return paramErr;
+  *context = nullptr;
+  PixMapHandle pixels = GetPortPixMap(port);
+  if (GetPixBaseAddr(pixels) == nullptr) return paramErr;  // the default port has no raster
+  Rect bounds, clip;
+  GetPixBounds(pixels, &bounds);
+  GetPortClipRect(port, &clip);
+  CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
+  *context = CGBitmapContextCreate(GetPixBaseAddr(pixels), size_t(bounds.right - bounds.left),
+                                   size_t(bounds.bottom - bounds.top), 8, size_t(GetPixRowBytes(pixels)), space,
+                                   kCGImageAlphaPremultipliedFirst);
+  CGColorSpaceRelease(space);
+  if (*context == nullptr) return paramErr;
+  PixelBox& box = (*context)->clip;
+  box.left = std::max(box.left, clip.left - bounds.left);
+  box.top = std::max(box.top, clip.top - bounds.top);
+  box.right = std::min(box.right, clip.right - bounds.left);
+  box.bottom = std::min(box.bottom, clip.bottom - bounds.top);
+  return noErr;
+}
+
+OSStatus QDEndCGContext(CGrafPtr, CGContextRef* context) {
+  if (context == nullptr) return paramErr;
+  CGContextRelease(*context);
+  *context = nullptr;
+  return noErr;
+}

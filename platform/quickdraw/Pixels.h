@@ -1,0 +1,44 @@
+// The two 32-bit pixel orders of the platform and the conversion between them.
+//
+// Rasters hold bytes alpha, red, green, blue in memory on every processor. pixman's fast
+// paths want its native a8r8g8b8 word (alpha in the top bits of a uint32_t), which is the
+// same bytes on a big-endian processor and the reversed bytes on a little-endian one.
+// Images keep the native word; drawing converts the touched part of a raster on the way in
+// and out, which costs far less than compositing in the raster's own order.
+#pragma once
+
+#include <pixman.h>
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/MacTypes.h"
+
+namespace vantiro {
+
+inline constexpr bool kLittleEndian = std::endian::native == std::endian::little;
+
+// pixman's names of the raster order and of the native order.
+inline constexpr pixman_format_code_t kRasterFormat = kLittleEndian ? PIXMAN_b8g8r8a8 : PIXMAN_a8r8g8b8;
+inline constexpr pixman_format_code_t kNativeFormat = PIXMAN_a8r8g8b8;
+
+// A raster word read as a native word, or back: the same swap either way.
+constexpr uint32_t SwapPixelOrder(uint32_t word) {
+  if constexpr (kLittleEndian) return __builtin_bswap32(word);
+  return word;
+}
+
+// `count` words converted from one order to the other; `from` and `to` may be equal.
+void SwapPixelOrder(const uint32_t* from, uint32_t* to, std::size_t count);
+
+constexpr uint32_t NativeWord(uint8_t a, uint8_t r, uint8_t g, uint8_t b) {
+  return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | b;
+}
+
+// An opaque colour as a raster word; 16-bit channels keep their high byte.
+constexpr uint32_t RasterWord(const RGBColor& c) {
+  return SwapPixelOrder(NativeWord(255, uint8_t(c.red >> 8), uint8_t(c.green >> 8), uint8_t(c.blue >> 8)));
+}
+
+}  // namespace vantiro

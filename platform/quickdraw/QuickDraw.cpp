@@ -1,0 +1,231 @@
+// Ports and GWorlds: creation, the current port and device, pixel maps, port state and the
+// rectangle helpers.
+#include <algorithm>
+#include <limits>
+#include <new>
+
+#include "platform/memory/Memory.h"
+#include "platform/quickdraw/Pixels.h"
+#include "platform/quickdraw/Port.h"
+
+namespace {
+
+OpaqueGDevice gMainDevice;
+
+// Ports are current until replaced, so a port outlives every caller's use of it here.
+OpaqueGWorld& DefaultPort() {
+  static OpaqueGWorld port;
+  return port;
+}
+
+CGrafPtr gCurrentPort = nullptr;  // nil: the default port
+long gLivePorts = 0;
+GDHandle gCurrentDevice = &gMainDevice.self;
+
+CGrafPtr OrDefault(CGrafPtr port) { return port != nullptr ? port : &DefaultPort(); }
+
+// Rows start on 16-byte boundaries, which the compositor's vector code likes.
+long RowBytesFor(int width) { return (long(width) * 4 + 15) & ~15L; }
+
+void AttachPixels(OpaqueGWorld* port, Ptr baseAddr, long rowBytes, const Rect& bounds) {
+  port->pixMap.bits = BitMap{baseAddr, rowBytes, bounds, port};
+  port->pixMap.pixelSize = 32;
+}
+
+PixMap* Deref(PixMapHandle pm) { return pm != nullptr ? *pm : nullptr; }
+
+int16_t Clamp16(int value) {
+  return static_cast<int16_t>(std::clamp(value, int(std::numeric_limits<int16_t>::min()),
+                                         int(std::numeric_limits<int16_t>::max())));
+}
+
+}  // namespace
+
+namespace vantiro {
+
+CGrafPtr CurrentPort() { return OrDefault(gCurrentPort); }
+
+CGrafPtr NewPortOnPixels(Ptr baseAddr, long rowBytes, const Rect& bounds) {
+  auto* port = new OpaqueGWorld();
+  AttachPixels(port, baseAddr, rowBytes, bounds);
+  ++gLivePorts;
+  return port;
+}
+
+void DisposePort(CGrafPtr port) {
+  if (port == nullptr || port == &DefaultPort()) return;
+  if (gCurrentPort == port) {
+    gCurrentPort = nullptr;
+    gCurrentDevice = &gMainDevice.self;
+  }
+  if (port->ownsPixels) DisposePtr(port->pixMap.bits.baseAddr);
+  delete port;
+  --gLivePorts;
+}
+
+}  // namespace vantiro
+
+extern "C" {
+
+OSErr NewGWorld(GWorldPtr* offscreenGWorld, int16_t pixelDepth, const Rect* boundsRect, CTabHandle, GDHandle,
+                GWorldFlags) {
+  if (offscreenGWorld == nullptr) return paramErr;
+  *offscreenGWorld = nullptr;
+  if ((pixelDepth != 0 && pixelDepth != 32) || boundsRect == nullptr) return paramErr;
+  const int width = boundsRect->right - boundsRect->left;
+  const int height = boundsRect->bottom - boundsRect->top;
+  if (width <= 0 || height <= 0) return paramErr;
+
+  const long rowBytes = RowBytesFor(width);
+  Ptr pixels = NewPtrClear(rowBytes * height);
+  if (pixels == nullptr) return memFullErr;
+  auto* world = new (std::nothrow) OpaqueGWorld();
+  if (world == nullptr) {
+    DisposePtr(pixels);
+    return memFullErr;
+  }
+  AttachPixels(world, pixels, rowBytes, *boundsRect);
+  world->offscreen = true;
+  world->ownsPixels = true;
+  ++gLivePorts;
+  *offscreenGWorld = world;
+  return noErr;
+}
+
+void DisposeGWorld(GWorldPtr offscreenGWorld) {
+  if (offscreenGWorld == nullptr || offscreenGWorld->lent) return;
+  vantiro::DisposePort(offscreenGWorld);
+}
+
+void VantiroSetGWorldLent(GWorldPtr offscreenGWorld, Boolean lent) {
+  if (offscreenGWorld != nullptr) offscreenGWorld->lent = lent != 0;
+}
+
+long VantiroLivePortCount(void) { return gLivePorts; }
+
+void GetGWorld(CGrafPtr* port, GDHandle* gdh) {
+  if (port != nullptr) *port = vantiro::CurrentPort();
+  if (gdh != nullptr) *gdh = gCurrentDevice;
+}
+
+void SetGWorld(CGrafPtr port, GDHandle gdh) {
+  gCurrentPort = port;
+  if (port != nullptr && port->offscreen)
+    gCurrentDevice = &port->device.self;
+  else
+    gCurrentDevice = gdh != nullptr ? gdh : &gMainDevice.self;
+}
+
+GDHandle GetMainDevice(void) { return &gMainDevice.self; }
+
+GDHandle GetGWorldDevice(GWorldPtr offscreenGWorld) {
+  return offscreenGWorld != nullptr ? &offscreenGWorld->device.self : nullptr;
+}
+
+Rect* GetPortBounds(CGrafPtr port, Rect* rect) {
+  if (rect != nullptr) *rect = OrDefault(port)->pixMap.bits.bounds;
+  return rect;
+}
+
+PixMapHandle GetGWorldPixMap(GWorldPtr offscreenGWorld) { return GetPortPixMap(offscreenGWorld); }
+
+PixMapHandle GetPortPixMap(CGrafPtr port) { return &OrDefault(port)->pixMapPtr; }
+
+Ptr GetPixBaseAddr(PixMapHandle pm) {
+  const PixMap* map = Deref(pm);
+  return map != nullptr ? map->bits.baseAddr : nullptr;
+}
+
+long GetPixRowBytes(PixMapHandle pm) {
+  const PixMap* map = Deref(pm);
+  return map != nullptr ? map->bits.rowBytes : 0;
+}
+
+Rect* GetPixBounds(PixMapHandle pm, Rect* rect) {
+  const PixMap* map = Deref(pm);
+  if (rect != nullptr) *rect = map != nullptr ? map->bits.bounds : Rect{0, 0, 0, 0};
+  return rect;
+}
+
+int16_t GetPixDepth(PixMapHandle pm) {
+  const PixMap* map = Deref(pm);
+  return map != nullptr ? map->pixelSize : 0;
+}
+
+GWorldFlags GetPixelsState(PixMapHandle pm) {
+  const PixMap* map = Deref(pm);
+  return map != nullptr ? map->state : 0;
+}
+
+void SetPixelsState(PixMapHandle pm, GWorldFlags state) {
+  if (PixMap* map = Deref(pm)) map->state = state;
+}
+
+Boolean LockPixels(PixMapHandle pm) {
+  if (PixMap* map = Deref(pm)) map->state |= pixelsLocked;
+  return true;
+}
+
+void UnlockPixels(PixMapHandle pm) {
+  if (PixMap* map = Deref(pm)) map->state &= ~GWorldFlags(pixelsLocked);
+}
+
+const BitMap* GetPortBitMapForCopyBits(CGrafPtr port) { return &OrDefault(port)->pixMap.bits; }
+
+void RGBForeColor(const RGBColor* color) {
+  if (color != nullptr) vantiro::CurrentPort()->fore = *color;
+}
+
+void RGBBackColor(const RGBColor* color) {
+  if (color != nullptr) vantiro::CurrentPort()->back = *color;
+}
+
+void GetForeColor(RGBColor* color) {
+  if (color != nullptr) *color = vantiro::CurrentPort()->fore;
+}
+
+void GetBackColor(RGBColor* color) {
+  if (color != nullptr) *color = vantiro::CurrentPort()->back;
+}
+
+void PenMode(int16_t mode) { vantiro::CurrentPort()->penMode = mode; }
+
+int16_t GetPortPenMode(CGrafPtr port) { return OrDefault(port)->penMode; }
+
+void PenNormal(void) { vantiro::CurrentPort()->penMode = patCopy; }
+
+void ClipRect(const Rect* r) {
+  if (r != nullptr) vantiro::CurrentPort()->clip = *r;
+}
+
+Rect* GetPortClipRect(CGrafPtr port, Rect* rect) {
+  if (rect != nullptr) *rect = OrDefault(port)->clip;
+  return rect;
+}
+
+void OffsetRect(Rect* r, int16_t dh, int16_t dv) {
+  if (r == nullptr) return;
+  r->left = Clamp16(r->left + dh);
+  r->right = Clamp16(r->right + dh);
+  r->top = Clamp16(r->top + dv);
+  r->bottom = Clamp16(r->bottom + dv);
+}
+
+void InsetRect(Rect* r, int16_t dh, int16_t dv) {
+  if (r == nullptr) return;
+  r->left = Clamp16(r->left + dh);
+  r->right = Clamp16(r->right - dh);
+  r->top = Clamp16(r->top + dv);
+  r->bottom = Clamp16(r->bottom - dv);
+  if (r->right <= r->left || r->bottom <= r->top) *r = Rect{0, 0, 0, 0};
+}
+
+void SetRect(Rect* r, int16_t left, int16_t top, int16_t right, int16_t bottom) {
+  if (r != nullptr) *r = Rect{top, left, bottom, right};
+}
+
+Boolean PtInRect(Point pt, const Rect* r) {
+  return r != nullptr && pt.h >= r->left && pt.h < r->right && pt.v >= r->top && pt.v < r->bottom;
+}
+
+}  // extern "C"

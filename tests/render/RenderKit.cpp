@@ -1,0 +1,196 @@
+#include "tests/render/RenderKit.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
+
+#include "tests/testlib/Png.h"
+
+namespace vantiro::test {
+
+std::ostream& operator<<(std::ostream& out, const Pixel& p) {
+  return out << "(a " << int(p.a) << ", r " << int(p.r) << ", g " << int(p.g) << ", b " << int(p.b) << ")";
+}
+
+Pixel Opaque(uint8_t r, uint8_t g, uint8_t b) { return Pixel{255, r, g, b}; }
+Pixel Opaque(const RGBColor& c) { return Opaque(uint8_t(c.red >> 8), uint8_t(c.green >> 8), uint8_t(c.blue >> 8)); }
+
+Picture::Picture(int w, int h, Pixel fill)
+    : width(w), height(h), pixels(size_t(w) * size_t(h), fill), care(size_t(w) * size_t(h), true) {}
+
+Picture MakePicture(int width, int height, const std::function<Pixel(int, int)>& pattern) {
+  Picture picture(width, height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) picture.at(x, y) = pattern(x, y);
+  return picture;
+}
+
+Pixel Noise(int x, int y) {
+  uint32_t h = uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u;
+  h ^= h >> 13;
+  h *= 0x5bd1e995u;
+  h ^= h >> 15;
+  return Opaque(uint8_t(h), uint8_t(h >> 8), uint8_t(h >> 16));
+}
+
+Pixel Smooth(int x, int y, int width, int height) {
+  const auto byte = [](double v) { return uint8_t(std::clamp(std::lround(v), 0L, 255L)); };
+  return Opaque(byte(128 + 100 * std::sin(0.13 * x + 0.02 * y)), byte(128 + 100 * std::sin(0.09 * y - 0.03 * x + 1)),
+                byte(255.0 * (x + 2 * y) / std::max(1, width + 2 * height)));
+}
+
+Buffer::Buffer(int width, int height) : width_(width), height_(height) {
+  const Rect bounds{0, 0, int16_t(height), int16_t(width)};
+  EXPECT_EQ(NewGWorld(&gw_, 32, &bounds, nullptr, nullptr, 0), noErr);
+}
+
+Buffer::Buffer(const Picture& picture) : Buffer(picture.width, picture.height) { Write(picture); }
+
+Buffer::~Buffer() { DisposeGWorld(gw_); }
+
+uint8_t* Buffer::At(int x, int y) const {
+  PixMapHandle pm = GetGWorldPixMap(gw_);
+  return reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm)) + long(y) * GetPixRowBytes(pm) + long(x) * 4;
+}
+
+Pixel Buffer::Get(int x, int y) const {
+  const uint8_t* p = At(x, y);
+  return Pixel{p[0], p[1], p[2], p[3]};
+}
+
+void Buffer::Set(int x, int y, Pixel p) {
+  uint8_t* q = At(x, y);
+  q[0] = p.a;
+  q[1] = p.r;
+  q[2] = p.g;
+  q[3] = p.b;
+}
+
+Picture Buffer::Read() const {
+  return MakePicture(width_, height_, [&](int x, int y) { return Get(x, y); });
+}
+
+void Buffer::Write(const Picture& picture) {
+  for (int y = 0; y < height_; ++y)
+    for (int x = 0; x < width_; ++x) Set(x, y, picture.at(x, y));
+}
+
+Colour SampleBilinear(const Picture& picture, double u, double v) {
+  const double fx = u - 0.5, fy = v - 0.5;
+  const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
+  const double tx = fx - x0, ty = fy - y0;
+  const auto texel = [&](int x, int y) {
+    return picture.at(std::clamp(x, 0, picture.width - 1), std::clamp(y, 0, picture.height - 1));
+  };
+  Colour out{0, 0, 0, 0};
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i) {
+      const double w = (i ? tx : 1 - tx) * (j ? ty : 1 - ty);
+      const Pixel p = texel(x0 + i, y0 + j);
+      out.a += w * p.a;
+      out.r += w * p.r;
+      out.g += w * p.g;
+      out.b += w * p.b;
+    }
+  return out;
+}
+
+Pixel Rounded(const Colour& c) {
+  const auto q = [](double v) { return uint8_t(std::clamp(std::lround(v), 0L, 255L)); };
+  return Pixel{q(c.a), q(c.r), q(c.g), q(c.b)};
+}
+
+Picture ExpectedEffect(const Picture& source, const EffectSetting& s, double edgeBand) {
+  const int w = source.width, h = source.height;
+  Picture out(w, h, s.background);
+  // Pixel edges: the fraction of the extent, truncated toward zero.
+  const auto edge = [](int extent, double fraction) { return std::trunc(extent * fraction); };
+  const int cropLeft = int(std::clamp(edge(w, s.left), 0.0, double(w)));
+  const int cropRight = int(std::clamp(edge(w, s.right), 0.0, double(w)));
+  const int cropTop = int(std::clamp(edge(h, s.top), 0.0, double(h)));
+  const int cropBottom = int(std::clamp(edge(h, s.bottom), 0.0, double(h)));
+  if (cropRight <= cropLeft || cropBottom <= cropTop) return out;
+  const Picture crop = MakePicture(cropRight - cropLeft, cropBottom - cropTop,
+                                   [&](int x, int y) { return source.at(x + cropLeft, y + cropTop); });
+
+  // Each edge moves by half the change of the extent (the centre stays), computed so that
+  // edges landing on whole pixels agree with the renderer's.
+  const double shiftX = (s.right - s.left) * (1 - (s.scaleX / 100.0 + 1)) / 2;
+  const double shiftY = (s.bottom - s.top) * (1 - (s.scaleY / 100.0 + 1)) / 2;
+  const double left = edge(w, s.left + shiftX), right = edge(w, s.right - shiftX);
+  const double top = edge(h, s.top + shiftY), bottom = edge(h, s.bottom - shiftY);
+  const double tw = right - left, th = bottom - top;  // negative: mirrored
+  if (tw == 0 || th == 0) return out;
+  const double cx = (left + right) / 2, cy = (top + bottom) / 2;
+  const double angle = s.turn * 2 * 3.141592653589793 / 100;
+
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      // Undo the turn: on screen (y down) a counter-clockwise turn by a takes (dx, dy) to
+      // (dx cos a + dy sin a, -dx sin a + dy cos a).
+      const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
+      const double rx = dx * std::cos(angle) - dy * std::sin(angle);
+      const double ry = dx * std::sin(angle) + dy * std::cos(angle);
+      const double fu = rx / tw + 0.5, fv = ry / th + 0.5;  // 0..1 across the picture
+      const double inset = std::min({fu * std::abs(tw), (1 - fu) * std::abs(tw), fv * std::abs(th), (1 - fv) * std::abs(th)});
+      if (std::abs(inset) < edgeBand) out.ignore(x, y);
+      if (inset <= 0) continue;
+      out.at(x, y) = Rounded(SampleBilinear(crop, fu * crop.width, fv * crop.height));
+    }
+  return out;
+}
+
+namespace {
+
+std::filesystem::path ArtifactFolder() {
+  const char* folder = std::getenv("VANTIRO_TEST_ARTIFACTS");
+  return folder != nullptr ? std::filesystem::path(folder) : std::filesystem::temp_directory_path();
+}
+
+std::string TestName() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  return info == nullptr ? "test" : std::string(info->test_suite_name()) + "." + info->name();
+}
+
+}  // namespace
+
+void SaveArtifact(const Picture& picture, const std::string& name) {
+  std::vector<uint8_t> rgba;
+  rgba.reserve(picture.pixels.size() * 4);
+  for (const Pixel& p : picture.pixels) rgba.insert(rgba.end(), {p.r, p.g, p.b, p.a});
+  WritePng(ArtifactFolder() / (name + ".png"), picture.width, picture.height, rgba);
+}
+
+::testing::AssertionResult Matches(const Picture& actual, const Picture& expected, int tolerance,
+                                   const std::string& label) {
+  if (actual.width != expected.width || actual.height != expected.height)
+    return ::testing::AssertionFailure() << label << ": size " << actual.width << "x" << actual.height
+                                         << ", expected " << expected.width << "x" << expected.height;
+  long mismatches = 0;
+  int worst = 0, worstX = 0, worstY = 0;
+  for (int y = 0; y < actual.height; ++y)
+    for (int x = 0; x < actual.width; ++x) {
+      if (!expected.cares(x, y)) continue;
+      const Pixel& a = actual.at(x, y);
+      const Pixel& e = expected.at(x, y);
+      const int diff = std::max({std::abs(a.a - e.a), std::abs(a.r - e.r), std::abs(a.g - e.g), std::abs(a.b - e.b)});
+      if (diff > tolerance) ++mismatches;
+      if (diff > worst) {
+        worst = diff;
+        worstX = x;
+        worstY = y;
+      }
+    }
+  if (mismatches == 0) return ::testing::AssertionSuccess();
+  const std::string stem = TestName() + "-" + label;
+  SaveArtifact(actual, stem + "-actual");
+  SaveArtifact(expected, stem + "-expected");
+  return ::testing::AssertionFailure() << label << ": " << mismatches << " pixels differ by more than " << tolerance
+                                       << "; worst " << worst << " at (" << worstX << ", " << worstY << "): "
+                                       << actual.at(worstX, worstY) << " instead of " << expected.at(worstX, worstY)
+                                       << "; pictures saved as " << stem << "-*.png";
+}
+
+}  // namespace vantiro::test
