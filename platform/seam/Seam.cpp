@@ -2,6 +2,9 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
+#include <QCheckBox>
+#include <QRadioButton>
+#include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -137,8 +140,11 @@ ControlRef FindControl(OSType signature, int32_t id) {
   return control;
 }
 
+// Where a user clicks a control: its middle, or the box of a check box or radio button.
 QPoint CentreOf(QWidget* widget) {
-  return widget->mapTo(widget->window(), widget->rect().center());
+  const bool box = qobject_cast<QCheckBox*>(widget) != nullptr || qobject_cast<QRadioButton*>(widget) != nullptr;
+  const QPoint local = box ? QPoint(widget->height() / 2, widget->height() / 2) : widget->rect().center();
+  return widget->mapTo(widget->window(), local);
 }
 
 template <typename T>
@@ -205,13 +211,19 @@ void Click(Point where, uint32_t modifiers) {
   MouseUp(where, modifiers);
 }
 
-void ClickControl(OSType signature, int32_t id) {
+// Press and release are separate steps: a press may start a tracking loop that only
+// the release ends.
+void PressAndRelease(std::function<std::pair<QWidget*, QPoint>()> target) {
+  auto where = std::make_shared<std::pair<QWidget*, QPoint>>();
   Then([=] {
-    QWidget* widget = FindControl(signature, id)->widget;
-    const QPoint centre = CentreOf(widget);
-    SendMouse(Modal(), QEvent::MouseButtonPress, centre, Qt::LeftButton, 0);
-    SendMouse(Modal(), QEvent::MouseButtonRelease, centre, Qt::LeftButton, 0);
+    *where = target();
+    SendMouse(where->first, QEvent::MouseButtonPress, where->second, Qt::LeftButton, 0);
   });
+  Then([=] { SendMouse(where->first, QEvent::MouseButtonRelease, where->second, Qt::LeftButton, 0); });
+}
+
+void ClickControl(OSType signature, int32_t id) {
+  PressAndRelease([=] { return std::make_pair(Modal(), CentreOf(FindControl(signature, id)->widget)); });
 }
 
 void DragSlider(OSType signature, int32_t id, int32_t value) {
@@ -233,11 +245,7 @@ void DragSlider(OSType signature, int32_t id, int32_t value) {
 }
 
 void ChoosePopUpItem(OSType signature, int32_t id, int item) {
-  Then([=] {
-    const QPoint centre = CentreOf(FindControl(signature, id)->widget);
-    SendMouse(Modal(), QEvent::MouseButtonPress, centre, Qt::LeftButton, 0);
-    SendMouse(Modal(), QEvent::MouseButtonRelease, centre, Qt::LeftButton, 0);
-  });
+  ClickControl(signature, id);
   Then([=] {
     auto* popUp = qobject_cast<QComboBox*>(FindControl(signature, id)->widget.data());
     QAbstractItemView* view = popUp->view();
@@ -248,6 +256,13 @@ void ChoosePopUpItem(OSType signature, int32_t id, int item) {
 
 void Key(int qtKey, uint32_t modifiers) {
   Then([=] { SendKey(Modal(), qtKey, modifiers); });
+}
+
+void CloseBox() {
+  Then([] {
+    QCloseEvent close;
+    QCoreApplication::sendEvent(Modal()->windowHandle(), &close);
+  });
 }
 
 void Command(uint32_t commandID) {
@@ -279,15 +294,10 @@ void CancelColorPicker() {
 }
 
 void PressAlertButton(int16_t number) {
-  Then([=] {
+  PressAndRelease([=] {
     QWidget* alert = Modal();
     for (auto* button : alert->findChildren<QWidget*>())
-      if (button->property("alertButton").toInt() == number) {
-        const QPoint centre = CentreOf(button);
-        SendMouse(alert, QEvent::MouseButtonPress, centre, Qt::LeftButton, 0);
-        SendMouse(alert, QEvent::MouseButtonRelease, centre, Qt::LeftButton, 0);
-        return;
-      }
+      if (button->property("alertButton").toInt() == number) return std::make_pair(alert, CentreOf(button));
     std::fputs("seam: the alert has no such button\n", stderr);
     std::_Exit(3);
   });

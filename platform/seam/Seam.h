@@ -36,6 +36,7 @@ void ClickControl(OSType signature, int32_t id);            // at the centre of 
 void DragSlider(OSType signature, int32_t id, int32_t value);  // the thumb, to that value's place
 void ChoosePopUpItem(OSType signature, int32_t id, int item);  // opens the menu, picks item 1..n
 void Key(int qtKey, uint32_t modifiers = 0);
+void CloseBox();  // the window manager's close button
 void Command(uint32_t commandID);  // as a control of the window sends it
 
 // Steps on the innermost chooser, picker or alert.

@@ -205,6 +205,10 @@ void CustomControlWidget::mousePressEvent(QMouseEvent* event) {
 void ClickCustomControl(ControlRef control, QPoint where, uint32_t modifiers) {
   WindowRef window = control->owner;
   BusyWindow busy(window);
+  // Like the toolbox, a click is handled with the control's window port current.
+  GrafPtr savedPort = nullptr;
+  GetPort(&savedPort);
+  SetPortWindowPort(window);
   const Point point = PointOf(where);
   gEventModifiers = modifiers;
   gHaveEventModifiers = true;
@@ -227,6 +231,7 @@ void ClickCustomControl(ControlRef control, QPoint where, uint32_t modifiers) {
   }
   gHaveEventModifiers = false;
   FlushWindow(window);
+  if (!window->disposed) SetPort(savedPort);
 }
 
 void DrawCustomControl(ControlRef control) {
