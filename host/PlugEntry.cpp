@@ -1,6 +1,7 @@
 #include "host/PlugEntry.h"
 
 #include "host/EffectInfo.h"
+#include "host/RenderPass.h"
 #include "model/Globals.h"
 #include "model/pascalFX.h"
 #include "model/prefsloader.h"
@@ -16,10 +17,10 @@ HYPluginResult NotYetImplemented(int16_t, PluginParams*) { return kPluginUnimple
 PlugHandler HandlerFor(HYPluginSelector selector) {
   switch (selector) {
     case kPlugGetInfo: return EffectGetInfo;
-    case kPlugInitialize:
-    case kPlugFilePlaceHolder:
-    case kPlugDoFrame:
-    case kPlugTerminate:
+    case kPlugInitialize: return EffectBegin;
+    case kPlugFilePlaceHolder: return MakeEffectPlaceHolder;
+    case kPlugDoFrame: return EffectDrive;
+    case kPlugTerminate: return EffectEnd;
     case kPlugCustomButtonClick: return NotYetImplemented;
     default: return nullptr;
   }
