@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds Vantiro and shows the plug-in's description.
+# Installs what is missing, builds Vantiro and renders the built-in demo clip into out/.
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
 vantiro_install_deps
 vantiro_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-build/bin/vantiro info
+build/bin/vantiro demo --out out

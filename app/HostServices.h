@@ -1,5 +1,6 @@
-// The service table the host lends the plug-in. Memory comes from the platform's blocks;
-// services this host does not offer answer kPluginUnimplemented.
+// The service table a host lends the plug-in. Memory comes from the platform's blocks and
+// blitting from the host itself; services that need a clip (frames, sound, filter values)
+// answer kPluginUnimplemented until a host fills them in.
 #pragma once
 
 #include "host/HostInterface.h"
@@ -7,6 +8,10 @@
 namespace vantiro {
 
 HYProcs MakeHostProcs();
+
+// Draws `source` (its `sourceRect`) over `dest` (into `destRect`) at an opacity of 0..255.
+HYPluginResult BlitPixMap(PixMapHandle source, PixMapHandle dest, const Rect* sourceRect,
+                          const Rect* destRect, int16_t opacity);
 
 // The interface version this host speaks.
 inline constexpr int16_t kHostInterfaceVersion = 4;

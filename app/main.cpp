@@ -1,10 +1,10 @@
 // vantiro: a small video editor's host for the Vantiro plug-in.
-#include <cstring>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "app/InfoCommand.h"
+#include "app/CommandLine.h"
+#include "app/Commands.h"
 #include "app/PluginLoader.h"
 
 namespace {
@@ -13,60 +13,63 @@ constexpr const char* kUsage =
     "Usage: vantiro [--bundle PATH] COMMAND [ARGS]\n"
     "\n"
     "Commands:\n"
-    "  info        print the filter's description as the plug-in gives it to a host\n"
+    "  info                        print the filter's description as a host sees it\n"
+    "  render IN OUT [options]     render a clip through the filter\n"
+    "      --from F                first frame of IN to render (default 0)\n"
+    "      --frames N              how many frames (default: to the end)\n"
+    "      --fade-in N             frames over which the effect fades in (default 0)\n"
+    "      --fade-out N            frames over which the effect fades out (default 0)\n"
+    "      --proxy                 a fast preview: low-quality frames below 260 lines, no sound\n"
+    "      --size WxH              output size (default: the size of IN)\n"
+    "    OUT: .mp4 .mov .mkv (H.264 and AAC), or .png (one picture for a picture IN,\n"
+    "    otherwise OUT-0000.png, OUT-0001.png ... numbered by the frames of IN)\n"
+    "  demo [--out DIR]            render the built-in test clip into DIR (default out/):\n"
+    "                              demo.mp4 and demo-sheet.png; your settings are not touched\n"
+    "  placeholder IN OUT.png [--at FRAME] [--size WxH]\n"
+    "                              the filter's placeholder picture of a frame (default: middle)\n"
+    "  settings [options]          show the saved settings, or change them:\n"
+    "      --rect L,R,T,B          the rectangle in fractions of the frame (0,1,0,1 is all)\n"
+    "      --width PCT --height PCT   size change in percent (-100..200)\n"
+    "      --rotation PCT          turn in percent of a full turn (-100..100), counter-clockwise\n"
+    "      --background RRGGBB     colour around the picture\n"
+    "      --format ntsc|pal|hd    the video format the settings dialog works in\n"
+    "      --reset                 back to the defaults first\n"
     "\n"
     "Options:\n"
     "  --bundle PATH  use the plug-in bundle at PATH instead of the installed one\n"
     "  --help         show this help\n"
     "  --version      show the version\n";
 
-int Usage(const std::string& problem) {
-  std::cerr << "vantiro: " << problem << "\n" << "Try 'vantiro --help'.\n";
-  return 2;
-}
-
-int Fail(const std::string& problem) {
-  std::cerr << "vantiro: error: " << problem << "\n";
-  return 1;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> all(argv + 1, argv + argc);
   std::string bundle = vantiro::DefaultBundlePath();
-  std::string command;
-  std::vector<std::string> rest;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& a = args[i];
-    if (a == "--help" || a == "-h") {
-      std::cout << kUsage;
-      return 0;
+  std::size_t i = 0;
+  try {
+    for (; i < all.size() && all[i].starts_with("-"); ++i) {
+      if (all[i] == "--help" || all[i] == "-h") return std::cout << kUsage, 0;
+      if (all[i] == "--version") return std::cout << "vantiro " << VANTIRO_VERSION << "\n", 0;
+      if (all[i] != "--bundle") throw vantiro::UsageError("unknown option '" + all[i] + "'");
+      if (++i >= all.size()) throw vantiro::UsageError("--bundle needs a path");
+      bundle = all[i];
     }
-    if (a == "--version") {
-      std::cout << "vantiro " << VANTIRO_VERSION << "\n";
-      return 0;
-    }
-    if (a == "--bundle") {
-      if (i + 1 >= args.size()) return Usage("--bundle needs a path");
-      bundle = args[++i];
-    } else if (command.empty() && !a.starts_with("-")) {
-      command = a;
-    } else if (command.empty()) {
-      return Usage("unknown option '" + a + "'");
-    } else {
-      rest.push_back(a);
-    }
+    if (i >= all.size()) throw vantiro::UsageError("no command given");
+    const std::string command = all[i];
+    const vantiro::Args args(all.begin() + static_cast<long>(i) + 1, all.end());
+    for (const auto& a : args)
+      if (a == "--help" || a == "-h") return std::cout << kUsage, 0;
+    if (command == "info") return vantiro::RunInfo(args, bundle);
+    if (command == "render") return vantiro::RunRender(args, bundle);
+    if (command == "demo") return vantiro::RunDemo(args, bundle);
+    if (command == "placeholder") return vantiro::RunPlaceholder(args, bundle);
+    if (command == "settings") return vantiro::RunSettings(args);
+    throw vantiro::UsageError("unknown command '" + command + "'");
+  } catch (const vantiro::UsageError& e) {
+    std::cerr << "vantiro: " << e.what() << "\nTry 'vantiro --help'.\n";
+    return 2;
+  } catch (const vantiro::Failure& e) {
+    std::cerr << "vantiro: error: " << e.what() << "\n";
+    return 1;
   }
-  if (command.empty()) return Usage("no command given");
-  if (command != "info") return Usage("unknown command '" + command + "'");
-  if (!rest.empty()) return Usage("'info' takes no arguments");
-
-  std::string error;
-  auto plugin = vantiro::Plugin::Load(bundle, &error);
-  if (!plugin) return Fail(error);
-  const int32_t result = vantiro::DescribePlugin(*plugin, std::cout);
-  if (result != kPluginOK)
-    return Fail("the plug-in refused to describe itself (result " + std::to_string(result) + ")");
-  return 0;
 }

@@ -8,8 +8,18 @@ std::string ErrorText(int err) {
   return text;
 }
 
+void KeepQuiet() {
+  // Codecs report their statistics at the default level; vantiro reports its own progress.
+  static const bool once = [] {
+    av_log_set_level(AV_LOG_ERROR);
+    return true;
+  }();
+  (void)once;
+}
+
 bool OpenDecoder(const std::string& path, AVMediaType type, InputPtr* input, CodecPtr* codec,
                  int* stream, std::string* error) {
+  KeepQuiet();
   AVFormatContext* raw = nullptr;
   int err = avformat_open_input(&raw, path.c_str(), nullptr, nullptr);
   if (err < 0) {

@@ -18,6 +18,9 @@ namespace vantiro::ff {
 
 std::string ErrorText(int err);
 
+// Lets FFmpeg report errors only.
+void KeepQuiet();
+
 struct FormatInputCloser {
   void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
 };

@@ -1,5 +1,6 @@
 #include "app/media/MediaWriter.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -40,6 +41,10 @@ std::string TempBeside(const std::string& target, std::string* error) {
     *error = "cannot write beside " + target + ": " + std::strerror(errno);
     return {};
   }
+  // Temporary files are private; the finished file gets the usual permissions.
+  const mode_t mask = umask(0);
+  umask(mask);
+  fchmod(fd, 0666 & ~mask);
   close(fd);
   return name;
 }
@@ -342,6 +347,7 @@ bool MediaWriter::KnownExtension(const std::string& path) {
 }
 
 std::unique_ptr<MediaWriter> MediaWriter::Create(const WriterSettings& settings, std::string* error) {
+  ff::KeepQuiet();
   const std::string ext = Extension(settings.path);
   if (settings.width <= 0 || settings.height <= 0) {
     *error = "nothing to write: the picture size is empty";

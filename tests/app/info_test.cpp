@@ -1,28 +1,17 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <filesystem>
 
+#include "tests/testlib/RunVantiro.h"
 #include "tests/testlib/ScratchFolder.h"
 
 using vantiro::test::ScratchFolder;
 
 namespace {
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-Result Vantiro(const std::string& args) {
-  ScratchFolder io;
-  const std::string cmd = std::string(VANTIRO_TEST_BIN) + "/vantiro " + args + " >" +
-                          (io / "out").string() + " 2>" + (io / "err").string();
-  const int raw = std::system(cmd.c_str());
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, vantiro::test::ReadFile(io / "out"),
-          vantiro::test::ReadFile(io / "err")};
-}
+using Result = vantiro::test::ProgramResult;
+Result Vantiro(const std::string& args) { return vantiro::test::RunVantiro(args); }
 
 int Lines(const std::string& s) { return int(std::count(s.begin(), s.end(), '\n')); }
 

@@ -1,0 +1,196 @@
+// vantiro render, demo and placeholder.
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+
+#include "app/ClipHost.h"
+#include "app/CommandLine.h"
+#include "app/Commands.h"
+#include "app/ContactSheet.h"
+#include "app/DemoClip.h"
+#include "app/HostServices.h"
+#include "app/InfoCommand.h"
+#include "app/RenderJob.h"
+#include "app/SettingsStore.h"
+#include "platform/quickdraw/QuickDraw.h"
+
+namespace fs = std::filesystem;
+
+namespace vantiro {
+namespace {
+
+std::unique_ptr<Plugin> LoadPlugin(const std::string& bundle) {
+  std::string error;
+  auto plugin = Plugin::Load(bundle, &error);
+  if (!plugin) throw Failure(error);
+  return plugin;
+}
+
+void RequireReadable(const std::string& path) {
+  std::error_code ec;
+  if (!fs::exists(path, ec)) throw Failure(path + " does not exist");
+  if (fs::is_directory(path, ec)) throw Failure(path + " is a folder, not a video file");
+  if (access(path.c_str(), R_OK) != 0) throw Failure("cannot read " + path);
+}
+
+void RequireKnownOutput(const std::string& path) {
+  if (!MediaWriter::KnownExtension(path))
+    throw Failure("cannot tell what to write from the extension of " + path + " (use .mp4, .mov, .mkv or .png)");
+}
+
+void Report(const RenderReport& report) {
+  std::cerr << "vantiro: " << SummaryLine(report);
+  for (std::size_t i = 0; i < report.outputs.size() && i < 3; ++i) std::cerr << (i ? ", " : " -> ") << report.outputs[i];
+  if (report.outputs.size() > 3) std::cerr << ", ... (" << report.outputs.size() << " files)";
+  std::cerr << "\n";
+}
+
+// Points the plug-in at a private settings folder for the rest of this process, so a
+// demonstration never touches the user's own settings.
+class PrivateSettingsFolder {
+ public:
+  PrivateSettingsFolder() {
+    std::string pattern = (fs::temp_directory_path() / "vantiro-demo-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw Failure("cannot make a temporary folder");
+    path_ = pattern;
+    setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
+  }
+  ~PrivateSettingsFolder() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+  }
+
+ private:
+  fs::path path_;
+};
+
+}  // namespace
+
+int RunInfo(const Args& args, const std::string& bundle) {
+  CommandLine cl(args, {}, {});
+  cl.ExpectPositional(0, 0, "vantiro info");
+  auto plugin = LoadPlugin(bundle);
+  const int32_t result = DescribePlugin(*plugin, std::cout);
+  if (result != kPluginOK) throw Failure("the plug-in refused to describe itself (result " + std::to_string(result) + ")");
+  return 0;
+}
+
+int RunRender(const Args& args, const std::string& bundle) {
+  CommandLine cl(args, {"--from", "--frames", "--fade-in", "--fade-out", "--size"}, {"--proxy"});
+  cl.ExpectPositional(2, 2, "vantiro render IN OUT [--from F] [--frames N] [--fade-in N] [--fade-out N] [--proxy] [--size WxH]");
+  RenderRequest request;
+  request.input = cl.positional()[0];
+  request.output = cl.positional()[1];
+  request.from = cl.Integer("--from", 0, 0, INT32_MAX);
+  request.frames = cl.Integer("--frames", -1, 1, INT32_MAX);
+  request.filter.fadeInFrames = static_cast<int32_t>(cl.Integer("--fade-in", 0, 0, INT32_MAX));
+  request.filter.fadeOutFrames = static_cast<int32_t>(cl.Integer("--fade-out", 0, 0, INT32_MAX));
+  request.proxy = cl.Has("--proxy");
+  if (auto size = cl.Value("--size")) std::tie(request.width, request.height) = ParseSize(*size);
+  request.showProgress = isatty(STDERR_FILENO) != 0;
+  RequireReadable(request.input);
+  RequireKnownOutput(request.output);
+
+  auto plugin = LoadPlugin(bundle);
+  RenderReport report;
+  std::string error;
+  if (!Render(*plugin, request, &report, &error)) throw Failure(error);
+  Report(report);
+  return 0;
+}
+
+int RunDemo(const Args& args, const std::string& bundle) {
+  CommandLine cl(args, {"--out"}, {});
+  cl.ExpectPositional(0, 0, "vantiro demo [--out DIR]");
+  const fs::path dir = cl.Value("--out").value_or("out");
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  if (ec || !fs::is_directory(dir)) throw Failure("cannot make the folder " + dir.string());
+
+  PrivateSettingsFolder settings;
+  WriteDemoSettings();
+
+  std::cerr << "vantiro: making the demonstration clip\n";
+  const DemoClipShape shape;
+  const std::string clip = (fs::path(fs::temp_directory_path()) / ("vantiro-demo-" + std::to_string(getpid()) + ".mp4")).string();
+  std::string error;
+  if (!WriteDemoClip(clip, shape, &error)) throw Failure(error);
+
+  RenderRequest request;
+  request.input = clip;
+  request.output = (dir / "demo.mp4").string();
+  request.filter.fadeInFrames = 20;
+  request.filter.fadeOutFrames = 20;
+  request.showProgress = isatty(STDERR_FILENO) != 0;
+  ContactSheet sheet(shape.width, shape.height, {0, 10, 60, 120, 172});
+  request.onFrame = [&](int64_t n, const uint8_t* source, const uint8_t* rendered, long rowBytes) {
+    sheet.Add(n, source, rendered, rowBytes);
+  };
+  auto plugin = LoadPlugin(bundle);
+  RenderReport report;
+  const bool ok = Render(*plugin, request, &report, &error);
+  std::remove(clip.c_str());
+  if (!ok) throw Failure(error);
+  Report(report);
+  const std::string sheetPath = (dir / "demo-sheet.png").string();
+  if (!sheet.Write(sheetPath, &error)) throw Failure(error);
+  std::cerr << "vantiro: contact sheet -> " << sheetPath << "\n";
+  return 0;
+}
+
+int RunPlaceholder(const Args& args, const std::string& bundle) {
+  CommandLine cl(args, {"--at", "--size"}, {});
+  cl.ExpectPositional(2, 2, "vantiro placeholder IN OUT.png [--at FRAME] [--size WxH]");
+  const std::string in = cl.positional()[0], out = cl.positional()[1];
+  RequireReadable(in);
+  if (fs::path(out).extension() != ".png") throw Failure("the placeholder is a picture: name it something.png");
+  std::string error;
+  auto video = VideoReader::Open(in, &error);
+  if (!video) throw Failure(error);
+  const VideoInfo& info = video->info();
+  const int64_t at = cl.Integer("--at", info.frameCount / 2, 0, info.frameCount - 1);
+  auto [width, height] = std::pair{info.width, info.height};
+  if (auto size = cl.Value("--size")) std::tie(width, height) = ParseSize(*size);
+
+  auto plugin = LoadPlugin(bundle);
+  ClipHost host(video.get(), nullptr, FilterSettings{});
+  GWorldPtr frame = nullptr;
+  const Rect bounds{0, 0, static_cast<int16_t>(height), static_cast<int16_t>(width)};
+  if (NewGWorld(&frame, 32, &bounds, nullptr, nullptr, 0) != noErr) throw Failure("out of memory");
+  HYPluginGetInfo info1{};
+  HY2PluginGetInfo info2{};
+  HY3PluginGetInfo info3{};
+  info1.bestThumbOffset = static_cast<int32_t>(at);
+  PluginParams params{};
+  params.interfaceVersion = kHostInterfaceVersion;
+  params.instance = host.instance();
+  params.procs = host.procs();
+  params.selector = kPlugFilePlaceHolder;
+  params.getInfo = &info1;
+  params.getInfo2 = &info2;
+  params.getInfo3 = &info3;
+  params.frameCount = static_cast<int32_t>(info.frameCount);
+  params.frameRect = bounds;
+  params.frame = frame;
+  const int32_t result = plugin->Call(0, params);
+  host.EndRequest();
+
+  WriterSettings ws;
+  ws.path = out;
+  ws.width = width;
+  ws.height = height;
+  ws.singleImage = true;
+  PixMapHandle pm = GetGWorldPixMap(frame);
+  auto writer = result == kPluginOK ? MediaWriter::Create(ws, &error) : nullptr;
+  const bool ok = writer && writer->WriteVideo(reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm)), GetPixRowBytes(pm), &error) &&
+                  writer->Finish(&error);
+  DisposeGWorld(frame);
+  if (result != kPluginOK) throw Failure("the filter could not make a placeholder (result " + std::to_string(result) + ")");
+  if (!ok) throw Failure(error);
+  std::cerr << "vantiro: placeholder of frame " << at << " -> " << out << "\n";
+  return 0;
+}
+
+}  // namespace vantiro

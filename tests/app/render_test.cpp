@@ -1,0 +1,230 @@
+// vantiro render, placeholder, settings and demo, run as a user runs them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <vector>
+
+#include "app/media/AudioReader.h"
+#include "app/media/MediaWriter.h"
+#include "app/media/VideoReader.h"
+#include "tests/testlib/RunVantiro.h"
+#include "tests/testlib/ScratchFolder.h"
+
+using namespace vantiro;
+using vantiro::test::RunVantiro;
+using vantiro::test::ScratchFolder;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kW = 64, kH = 48, kFrames = 30, kFps = 25;
+constexpr uint32_t kBackground = 0x204060;
+
+// A clip made with the project's own writer: frame n is a gradient whose blue channel
+// counts the frame, with a 440 Hz tone.
+void MakeClip(const std::string& path) {
+  WriterSettings s;
+  s.path = path;
+  s.width = kW;
+  s.height = kH;
+  s.fpsNum = kFps;
+  s.withAudio = true;
+  std::string error;
+  auto writer = MediaWriter::Create(s, &error);
+  ASSERT_NE(writer, nullptr) << error;
+  std::vector<uint8_t> pic(kW * kH * 4);
+  std::vector<float> sound(2 * 1920);
+  for (int n = 0; n < kFrames; ++n) {
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        uint8_t* p = &pic[4 * (y * kW + x)];
+        p[0] = 255, p[1] = uint8_t(x * 4), p[2] = uint8_t(y * 5), p[3] = uint8_t(n * 8);
+      }
+    ASSERT_TRUE(writer->WriteVideo(pic.data(), kW * 4, &error)) << error;
+    for (int i = 0; i < 1920; ++i) sound[2 * i] = sound[2 * i + 1] = 0.3f * std::sin((n * 1920 + i) * 0.0576f);
+    ASSERT_TRUE(writer->WriteAudio(sound.data(), 1920, &error)) << error;
+  }
+  ASSERT_TRUE(writer->Finish(&error)) << error;
+}
+
+std::vector<uint8_t> Frame(const std::string& path, int64_t n) {
+  std::string error;
+  auto reader = VideoReader::Open(path, &error);
+  EXPECT_NE(reader, nullptr) << error;
+  std::vector<uint8_t> p(kW * kH * 4);
+  if (reader) {
+    EXPECT_TRUE(reader->ReadFrame(n, kW, kH, true, p.data(), kW * 4, &error)) << error;
+  }
+  return p;
+}
+
+// The effect alone for the rectangle 0.25..0.75 with sliders at 0: the source inside,
+// the background outside.
+std::vector<uint8_t> Effect(const std::vector<uint8_t>& source) {
+  std::vector<uint8_t> e = source;
+  for (int y = 0; y < kH; ++y)
+    for (int x = 0; x < kW; ++x) {
+      if (x >= kW / 4 && x < 3 * kW / 4 && y >= kH / 4 && y < 3 * kH / 4) continue;
+      uint8_t* p = &e[4 * (y * kW + x)];
+      p[0] = 255, p[1] = kBackground >> 16, p[2] = (kBackground >> 8) & 0xFF, p[3] = kBackground & 0xFF;
+    }
+  return e;
+}
+
+int MaxDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+  int worst = 0;
+  for (std::size_t i = 0; i < a.size(); ++i) worst = std::max(worst, std::abs(int(a[i]) - int(b[i])));
+  return worst;
+}
+
+class RenderTest : public ::testing::Test {
+ protected:
+  ScratchFolder dir;
+  std::string clip = (dir / "clip.mp4").string();
+  RenderTest() {
+    dir.UseAsPreferencesFolder();
+    MakeClip(clip);
+    const auto r = RunVantiro("settings --rect 0.25,0.75,0.25,0.75 --background 204060");
+    EXPECT_EQ(r.status, 0) << r.err;
+  }
+};
+
+}  // namespace
+
+TEST_F(RenderTest, AClipWithFadesBecomesAMovieOfTheSameLengthWithItsSound) {
+  const std::string out = (dir / "out.mp4").string();
+  const auto r = RunVantiro("render " + clip + " " + out + " --fade-in 10 --fade-out 10");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("rendered 30 frames in"), std::string::npos) << r.err;
+  std::string error;
+  auto reader = VideoReader::Open(out, &error);
+  ASSERT_NE(reader, nullptr) << error;
+  EXPECT_EQ(reader->info().frameCount, kFrames);
+  EXPECT_EQ(reader->info().width, kW);
+  EXPECT_EQ(reader->info().height, kH);
+  ASSERT_TRUE(reader->info().hasAudio);
+  auto audio = AudioReader::Open(out);
+  ASSERT_NE(audio, nullptr);
+  std::vector<float> s(2 * 1024);
+  const int64_t end = int64_t(kFrames) * 48000 / kFps;  // 57600 samples
+  audio->Read(end - 3000, 1024, s.data());
+  EXPECT_GT(*std::max_element(s.begin(), s.end()), 0.2f) << "sound up to the end of the clip";
+  audio->Read(end + 2048, 1024, s.data());
+  EXPECT_EQ(*std::max_element(s.begin(), s.end()), 0.0f) << "and no longer";
+}
+
+TEST_F(RenderTest, FadeFramesMixSourceAndEffectAndTheMiddleIsTheEffectAlone) {
+  const auto r = RunVantiro("render " + clip + " " + (dir / "seq.png").string() + " --fade-in 10 --fade-out 10");
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (int n : {0, 15, 29}) ASSERT_TRUE(fs::exists(dir / ("seq-00" + std::to_string(100 + n).substr(1) + ".png"))) << n;
+
+  const auto source15 = Frame(clip, 15);
+  EXPECT_LE(MaxDifference(Frame((dir / "seq-0015.png").string(), 0), Effect(source15)), 1);
+
+  // Frame 5 lies in the fade-in: the source covers the effect at opacity 127.
+  const auto source5 = Frame(clip, 5), effect5 = Effect(source5);
+  std::vector<uint8_t> mix(source5.size());
+  for (std::size_t i = 0; i < mix.size(); ++i) mix[i] = uint8_t((source5[i] * 127 + effect5[i] * 128 + 127) / 255);
+  const auto rendered5 = Frame((dir / "seq-0005.png").string(), 0);
+  EXPECT_LE(MaxDifference(rendered5, mix), 1);
+  EXPECT_GT(MaxDifference(rendered5, effect5), 20) << "the fade is visible";
+  EXPECT_LE(MaxDifference(Frame((dir / "seq-0000.png").string(), 0), Frame(clip, 0)), 1) << "frame 0 is all source";
+}
+
+TEST_F(RenderTest, ARangeKeepsTheClipsFrameNumbers) {
+  const auto r = RunVantiro("render " + clip + " " + (dir / "part.png").string() + " --from 20 --frames 3 --size 32x24");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_FALSE(fs::exists(dir / "part-0019.png"));
+  EXPECT_FALSE(fs::exists(dir / "part-0023.png"));
+  std::string error;
+  auto reader = VideoReader::Open((dir / "part-0021.png").string(), &error);
+  ASSERT_NE(reader, nullptr) << error;
+  EXPECT_EQ(reader->info().width, 32);
+  std::vector<uint8_t> p(32 * 24 * 4);
+  ASSERT_TRUE(reader->ReadFrame(0, 32, 24, true, p.data(), 32 * 4, &error));
+  EXPECT_NEAR(p[4 * (12 * 32 + 16) + 3], 21 * 8, 6) << "it shows frame 21 of the clip";
+}
+
+TEST_F(RenderTest, APlaceholderIsOneRenderedFrame) {
+  const std::string out = (dir / "thumb.png").string();
+  const auto r = RunVantiro("placeholder " + clip + " " + out + " --at 12");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_LE(MaxDifference(Frame(out, 0), Effect(Frame(clip, 12))), 1);
+}
+
+TEST_F(RenderTest, BadInputIsOneClearLineAndLeavesNothingBehind) {
+  const auto before = std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator());
+  const struct {
+    std::string args;
+    int status;
+    std::string says;
+  } cases[] = {
+      {"render " + (dir / "missing.mp4").string() + " " + (dir / "o.mp4").string(), 1, "does not exist"},
+      {"render " + clip + " " + (dir / "o.xyz").string(), 1, "extension"},
+      {"render " + clip + " " + (dir / "o.mp4").string() + " --from 25 --frames 10", 1, "outside"},
+      {"render " + clip + " " + (dir / "o.mp4").string() + " --from 30", 1, "outside"},
+      {"render " + clip + " " + (dir / "no-such-folder/o.mp4").string(), 1, "cannot write"},
+      {"render " + clip + " " + (dir / "o.mp4").string() + " --frames ten", 2, "whole number"},
+      {"render " + clip + " " + (dir / "o.mp4").string() + " --size 640by480", 2, "WIDTHxHEIGHT"},
+      {"render " + clip, 2, "usage"},
+      {"render " + clip + " " + (dir / "o.mp4").string() + " --fade-in -3", 2, "between"},
+      {"placeholder " + clip + " " + (dir / "o.mp4").string(), 1, ".png"},
+  };
+  for (const auto& c : cases) {
+    const auto r = RunVantiro(c.args);
+    EXPECT_EQ(r.status, c.status) << c.args << "\n" << r.err;
+    EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args << "\n" << r.err;
+    EXPECT_EQ(r.out, "");
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), before)
+      << "no partial output";
+}
+
+TEST(Settings, AreShownChangedAndValidated) {
+  ScratchFolder dir;
+  dir.UseAsPreferencesFolder();
+  auto r = RunVantiro("settings");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.out.find("nothing saved yet"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Background     #FFFFFF"), std::string::npos) << r.out;
+  EXPECT_FALSE(fs::exists(dir / "vloqa-Prefs")) << "showing changes nothing";
+
+  r = RunVantiro("settings --width 35 --rotation -25 --format hd --background 1e3a5f");
+  ASSERT_EQ(r.status, 0) << r.err;
+  r = RunVantiro("settings");
+  EXPECT_NE(r.out.find("Width          +35 %"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("Rotation       -25 %"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("HD (960 x 540)"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("#1E3A5F"), std::string::npos) << r.out;
+
+  for (const char* bad : {"--width 500", "--rect 0,1,0", "--rect 0,1,0,x", "--background red", "--format 8mm", "--bogus"})
+    EXPECT_EQ(RunVantiro(std::string("settings ") + bad).status, 2) << bad;
+  r = RunVantiro("settings --reset");
+  EXPECT_NE(r.out.find("Width          +0 %"), std::string::npos);
+
+  setenv("XDG_CONFIG_HOME", (dir / "gone").c_str(), 1);
+  r = RunVantiro("settings --width 10");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot save the settings"), std::string::npos) << r.err;
+}
+
+TEST(Demo, RendersTheBuiltInClipWithoutTouchingTheUsersSettings) {
+  ScratchFolder dir;
+  dir.UseAsPreferencesFolder();
+  ASSERT_EQ(RunVantiro("settings --width 7").status, 0);
+  const std::string before = vantiro::test::ReadFile(dir / "vloqa-Prefs");
+  const auto r = RunVantiro("demo --out " + (dir / "out").string());
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::string error;
+  auto movie = VideoReader::Open((dir / "out/demo.mp4").string(), &error);
+  ASSERT_NE(movie, nullptr) << error;
+  EXPECT_EQ(movie->info().width, 1280);
+  EXPECT_EQ(movie->info().height, 720);
+  EXPECT_GE(movie->info().frameCount, 150) << "at least five seconds at 30 fps";
+  EXPECT_TRUE(movie->info().hasAudio);
+  auto sheet = VideoReader::Open((dir / "out/demo-sheet.png").string(), &error);
+  ASSERT_NE(sheet, nullptr) << error;
+  EXPECT_GT(sheet->info().width, 900);
+  EXPECT_EQ(vantiro::test::ReadFile(dir / "vloqa-Prefs"), before);
+}
