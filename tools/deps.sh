@@ -6,6 +6,7 @@ VANTIRO_PACKAGES=(
   libpixman-1-dev
   qt6-base-dev qt6-tools-dev libqt6uitools6 qt6-image-formats-plugins
   xvfb xauth
+  frei0r-plugins-dev melt dpkg-dev
   ffmpeg libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 )
 
