@@ -1,10 +1,12 @@
 // Bitmap contexts and image drawing on pixman.
 //
-// Drawing converts the rows a shape touches into the native pixel order, composites there
-// (where pixman has its fast paths) and converts them back. A shape's inner pixels are
-// composited directly; the pixels on its edges are composited too and then mixed with what
-// they held before by their coverage, which antialiases the edges the same way for every
-// blend mode.
+// pixman's fast path for scaling exists only in its native pixel order, so an upright
+// scaled image is composited in a copy of the touched rows converted to that order and
+// back. Turned images and plain copies take its general path, which reads and writes any
+// order at little extra cost, less than the conversion would: they are composited where
+// they land. A shape's inner pixels are composited directly; the pixels on its edges are
+// composited too and then mixed with what they held before by their coverage, which
+// antialiases the edges the same way for every blend mode.
 #include <pixman.h>
 
 #include <algorithm>
@@ -112,6 +114,13 @@ struct CGContext {
     const uint32_t native = swap ? __builtin_bswap32(word) : word;
     return opaque ? native | 0xFF000000u : native;
   }
+  uint32_t FromNative(uint32_t native) const { return swap ? __builtin_bswap32(native) : native; }
+
+  // pixman's name for the memory words.
+  pixman_format_code_t Format() const {
+    if (swap) return opaque ? PIXMAN_b8g8r8x8 : PIXMAN_b8g8r8a8;
+    return opaque ? PIXMAN_x8r8g8b8 : PIXMAN_a8r8g8b8;
+  }
 
   void ReadNative(int x, int y, int count, uint32_t* to) const {
     const uint32_t* from = Row(y) + x;
@@ -138,28 +147,49 @@ struct CGContext {
 
 namespace {
 
-// The rows a shape touches, converted to native words in a scratch raster that is kept
-// between calls (one per thread), and written back on request.
+// Where a shape is composited: the raster itself, or the rows it touches converted to
+// native words in a scratch raster that is kept between calls (one per thread) and written
+// back at the end.
 class WorkArea {
  public:
-  WorkArea(const CGContext& context, const std::vector<CoverageRow>& rows) : context_(context), rows_(rows) {
+  WorkArea(const CGContext& context, const std::vector<CoverageRow>& rows, bool convert)
+      : context_(context), rows_(rows), convert_(convert) {
     box_ = PixelBox{rows.front().left, rows.front().y, rows.front().right, rows.back().y + 1};
     for (const CoverageRow& row : rows) {
       box_.left = std::min(box_.left, row.left);
       box_.right = std::max(box_.right, row.right);
     }
+    if (!convert_) return;
     Scratch().resize(size_t(box_.right - box_.left) * size_t(box_.bottom - box_.top));
     for (const CoverageRow& row : rows) context_.ReadNative(row.left, row.y, row.right - row.left, At(row.left, row.y));
   }
 
-  uint32_t* At(int x, int y) { return &Scratch()[size_t(y - box_.top) * Stride() + size_t(x - box_.left)]; }
+  uint32_t* At(int x, int y) {
+    if (!convert_) return context_.Row(y) + x;
+    return &Scratch()[size_t(y - box_.top) * Stride() + size_t(x - box_.left)];
+  }
   const PixelBox& Box() const { return box_; }
   size_t Stride() const { return size_t(box_.right - box_.left); }
+  uint32_t Native(uint32_t word) const { return convert_ ? word : context_.ToNative(word); }
+  uint32_t Stored(uint32_t native) const { return convert_ ? native : context_.FromNative(native); }
 
-  // A pixman image over `pixels` (box-sized), clipped to the shape's rows.
-  pixman_image_t* NewImage(uint32_t* pixels) const {
-    pixman_image_t* image = pixman_image_create_bits_no_clear(
-        vantiro::kNativeFormat, box_.right - box_.left, box_.bottom - box_.top, pixels, int(Stride() * 4));
+  // A pixman image over the work area, its origin at the box's corner, clipped to the rows.
+  pixman_image_t* NewImage() { return NewImage(At(box_.left, box_.top), Format(), Pitch()); }
+  // The same over a box-sized raster of native words.
+  pixman_image_t* NewLayer(uint32_t* pixels) const { return NewImage(pixels, vantiro::kNativeFormat, Stride() * 4); }
+
+  void WriteBack() {
+    if (!convert_) return;
+    for (const CoverageRow& row : rows_) context_.WriteNative(row.left, row.y, row.right - row.left, At(row.left, row.y));
+  }
+
+ private:
+  pixman_format_code_t Format() const { return convert_ ? vantiro::kNativeFormat : context_.Format(); }
+  size_t Pitch() const { return convert_ ? Stride() * 4 : context_.rowBytes; }
+
+  pixman_image_t* NewImage(uint32_t* origin, pixman_format_code_t format, size_t pitch) const {
+    pixman_image_t* image = pixman_image_create_bits_no_clear(format, box_.right - box_.left, box_.bottom - box_.top,
+                                                              origin, int(pitch));
     std::vector<pixman_box32_t> boxes;
     boxes.reserve(rows_.size());
     for (const CoverageRow& row : rows_)
@@ -171,18 +201,14 @@ class WorkArea {
     return image;
   }
 
-  void WriteBack() {
-    for (const CoverageRow& row : rows_) context_.WriteNative(row.left, row.y, row.right - row.left, At(row.left, row.y));
-  }
-
   static std::vector<uint32_t>& Scratch() {
     static thread_local std::vector<uint32_t> scratch;
     return scratch;
   }
 
- private:
   const CGContext& context_;
   const std::vector<CoverageRow>& rows_;
+  bool convert_;
   PixelBox box_{};
 };
 
@@ -209,6 +235,8 @@ ConvexQuad QuadOf(const Affine& toRaster, double width, double height) {
 bool IsIntegerShift(const Affine& m) {
   return m.a == 1 && m.b == 0 && m.c == 0 && m.d == 1 && m.tx == std::floor(m.tx) && m.ty == std::floor(m.ty);
 }
+
+bool IsUpright(const Affine& m) { return m.b == 0 && m.c == 0; }
 
 }  // namespace
 
@@ -255,7 +283,7 @@ CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size
 CGImageRef CGBitmapContextCreateImage(CGContextRef context) {
   if (context == nullptr) return nullptr;
   const size_t width = size_t(context->width);
-  std::vector<uint32_t> pixels(width * size_t(context->height));
+  std::vector<uint32_t> pixels = vantiro::NewImagePixels(width * size_t(context->height));
   for (int y = 0; y < context->height; ++y) context->ReadNative(0, y, context->width, &pixels[size_t(y) * width]);
   return vantiro::MakeImage(context->width, context->height, std::move(pixels));
 }
@@ -336,7 +364,9 @@ void CGContextDrawImage(CGContextRef context, CGRect rect, CGImageRef image) {
   const std::vector<CoverageRow> rows = quad.Rows(context->clip);
   if (rows.empty()) return;
 
-  WorkArea area(*context, rows);
+  // Only upright scaling gains by working in the native order (see the top of the file).
+  const bool convert = (context->swap || context->opaque) && IsUpright(toRaster) && !IsIntegerShift(toRaster);
+  WorkArea area(*context, rows, convert);
   const PixelBox& box = area.Box();
   // Work-area pixels to image pixels.
   const Affine fromArea = Compose(fromRaster, Affine{1, 0, 0, 1, double(box.left), double(box.top)});
@@ -360,25 +390,29 @@ void CGContextDrawImage(CGContextRef context, CGRect rect, CGImageRef image) {
     const pixman_color_t alpha{0, 0, 0, uint16_t(std::lround(context->state.alpha * 65535))};
     mask = pixman_image_create_solid_fill(&alpha);
   }
-  pixman_image_t* target = area.NewImage(area.At(box.left, box.top));
   const int areaWidth = box.right - box.left, areaHeight = box.bottom - box.top;
   if (context->state.blend != kCGBlendModePlusDarker) {
-    pixman_image_composite32(kBlendOps[context->state.blend], source, mask, target, 0, 0, 0, 0, 0, 0, areaWidth, areaHeight);
+    pixman_image_t* target = area.NewImage();
+    pixman_image_composite32(kBlendOps[context->state.blend], source, mask, target, 0, 0, 0, 0, 0, 0, areaWidth,
+                             areaHeight);
+    pixman_image_unref(target);
   } else {
     std::vector<uint32_t> drawn(area.Stride() * size_t(areaHeight));
-    pixman_image_t* layer = area.NewImage(drawn.data());
-    pixman_image_composite32(kBlendOps[kCGBlendModePlusDarker], source, mask, layer, 0, 0, 0, 0, 0, 0, areaWidth, areaHeight);
+    pixman_image_t* layer = area.NewLayer(drawn.data());
+    pixman_image_composite32(kBlendOps[kCGBlendModePlusDarker], source, mask, layer, 0, 0, 0, 0, 0, 0, areaWidth,
+                             areaHeight);
     pixman_image_unref(layer);
     for (const CoverageRow& row : rows)
       for (int x = row.left; x < row.right; ++x) {
         uint32_t* pixel = area.At(x, row.y);
-        *pixel = PlusDarker(drawn[size_t(row.y - box.top) * area.Stride() + size_t(x - box.left)], *pixel);
+        const uint32_t layered = drawn[size_t(row.y - box.top) * area.Stride() + size_t(x - box.left)];
+        *pixel = area.Stored(PlusDarker(layered, area.Native(*pixel)));
       }
   }
-  pixman_image_unref(target);
   if (mask != nullptr) pixman_image_unref(mask);
   pixman_image_unref(source);
 
+  // A uniform mix of all four bytes means the same in either byte order.
   size_t next = 0;
   ForEachEdgePixel(rows, [&](int x, int y) {
     uint32_t* pixel = area.At(x, y);

@@ -2,6 +2,8 @@
 
 #include <atomic>
 
+#include "platform/quickdraw/Recycler.h"
+
 struct CGImage {
   mutable std::atomic<long> refCount{1};
   int width = 0;
@@ -12,6 +14,13 @@ struct CGImage {
 namespace {
 std::atomic<long> gLiveImages{0};
 const std::vector<uint32_t> kNoPixels;
+
+// Never destroyed: images may be released while the process ends.
+vantiro::Recycler<std::vector<uint32_t>>& KeptPixels() {
+  static auto* kept = new vantiro::Recycler<std::vector<uint32_t>>(
+      [](const std::vector<uint32_t>& v) { return v.capacity() * sizeof(uint32_t); });
+  return *kept;
+}
 }  // namespace
 
 CGImageRef CGImageRetain(CGImageRef image) {
@@ -21,6 +30,7 @@ CGImageRef CGImageRetain(CGImageRef image) {
 
 void CGImageRelease(CGImageRef image) {
   if (image != nullptr && image->refCount.fetch_sub(1) == 1) {
+    KeptPixels().Keep(std::move(const_cast<CGImage*>(image)->pixels));
     delete image;
     gLiveImages.fetch_sub(1);
   }
@@ -44,6 +54,15 @@ CGImageRef MakeImage(int width, int height, std::vector<uint32_t> pixels) {
   image->pixels = std::move(pixels);
   gLiveImages.fetch_add(1);
   return image;
+}
+
+std::vector<uint32_t> NewImagePixels(size_t count) {
+  std::vector<uint32_t> pixels;
+  if (KeptPixels().Take(count * sizeof(uint32_t), pixels)) {
+    pixels.resize(count);
+    return pixels;
+  }
+  return std::vector<uint32_t>(count);
 }
 
 const std::vector<uint32_t>& ImagePixels(CGImageRef image) {

@@ -19,6 +19,9 @@ namespace vantiro {
 
 // A new image owning `pixels` (width × height native ARGB words, premultiplied).
 CGImageRef MakeImage(int width, int height, std::vector<uint32_t> pixels);
+// Room for `count` pixels of a new image, contents unspecified: the storage of a recently
+// released image where one fits.
+std::vector<uint32_t> NewImagePixels(size_t count);
 const std::vector<uint32_t>& ImagePixels(CGImageRef image);
 long LiveImageCount();  // images not yet released, for leak checks
 

@@ -1,12 +1,15 @@
 // Ports and GWorlds: creation, the current port and device, pixel maps, port state and the
 // rectangle helpers.
 #include <algorithm>
+#include <cstring>
 #include <limits>
+#include <memory>
 #include <new>
 
 #include "platform/memory/Memory.h"
 #include "platform/quickdraw/Pixels.h"
 #include "platform/quickdraw/Port.h"
+#include "platform/quickdraw/Recycler.h"
 
 namespace {
 
@@ -23,6 +26,26 @@ long gLivePorts = 0;
 GDHandle gCurrentDevice = &gMainDevice.self;
 
 CGrafPtr OrDefault(CGrafPtr port) { return port != nullptr ? port : &DefaultPort(); }
+
+struct PtrDisposer {
+  void operator()(char* p) const { DisposePtr(p); }
+};
+using PixelBlock = std::unique_ptr<char, PtrDisposer>;
+
+// Never destroyed: GWorlds may be disposed of while the process ends.
+vantiro::Recycler<PixelBlock>& KeptPixels() {
+  static auto* kept =
+      new vantiro::Recycler<PixelBlock>([](const PixelBlock& b) { return std::size_t(GetPtrSize(b.get())); });
+  return *kept;
+}
+
+// Cleared pixel memory, from a recently disposed raster where one fits.
+Ptr NewPixels(long bytes) {
+  PixelBlock block;
+  if (!KeptPixels().Take(std::size_t(bytes), block)) return NewPtrClear(bytes);
+  std::memset(block.get(), 0, std::size_t(bytes));
+  return block.release();
+}
 
 // Rows start on 16-byte boundaries, which the compositor's vector code likes.
 long RowBytesFor(int width) { return (long(width) * 4 + 15) & ~15L; }
@@ -58,7 +81,7 @@ void DisposePort(CGrafPtr port) {
     gCurrentPort = nullptr;
     gCurrentDevice = &gMainDevice.self;
   }
-  if (port->ownsPixels) DisposePtr(port->pixMap.bits.baseAddr);
+  if (port->ownsPixels) KeptPixels().Keep(PixelBlock(port->pixMap.bits.baseAddr));
   delete port;
   --gLivePorts;
 }
@@ -77,7 +100,7 @@ OSErr NewGWorld(GWorldPtr* offscreenGWorld, int16_t pixelDepth, const Rect* boun
   if (width <= 0 || height <= 0) return paramErr;
 
   const long rowBytes = RowBytesFor(width);
-  Ptr pixels = NewPtrClear(rowBytes * height);
+  Ptr pixels = NewPixels(rowBytes * height);
   if (pixels == nullptr) return memFullErr;
   auto* world = new (std::nothrow) OpaqueGWorld();
   if (world == nullptr) {
