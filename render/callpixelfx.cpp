@@ -9,11 +9,8 @@
 void DoEffect(pluginDataPtr myConfig, PluginParams*, GWorldPtr theSource, GWorldPtr theTarget,
               int32_t currentFrameIndex, int32_t, int32_t, int32_t totalFrames, double, double, double, int16_t*) {
   Assert(myConfig, "uninited theData in Plugin Effect master proc. need to call init before calling me");
-  CGrafPtr savedPort;
-  GDHandle savedDevice;
-  GetGWorld(&savedPort, &savedDevice);
+  vantiro::PortScope scope;
   DoPascalPixelEffect(theSource, theTarget, myConfig, currentFrameIndex, totalFrames);
-  SetGWorld(savedPort, savedDevice);
 }
 
 void DoPascalPixelEffect(GWorldPtr source, GWorldPtr dest, pluginDataPtr theConfig, int32_t currentFrameIndex,

@@ -27,22 +27,6 @@ int16_t Clamp(int16_t v, int16_t low, int16_t high) {
   return v;
 }
 
-// Remembers the current port and device and makes `port` current until destroyed.
-class PortSwap {
- public:
-  explicit PortSwap(CGrafPtr port) {
-    GetGWorld(&port_, &device_);
-    SetGWorld(port, nullptr);
-  }
-  ~PortSwap() { SetGWorld(port_, device_); }
-  PortSwap(const PortSwap&) = delete;
-  PortSwap& operator=(const PortSwap&) = delete;
-
- private:
-  CGrafPtr port_ = nullptr;
-  GDHandle device_ = nullptr;
-};
-
 }  // namespace
 
 Rect GetPortRect(CGrafPtr thePort) {
@@ -83,7 +67,7 @@ GWorldPtr AllocateRectGWorld(Rect theRect) {
 void ClearGW(GWorldPtr theGW, RGBColor theColor) {
   if (theGW == nullptr) return;
   const Rect bounds = GetPortRect(theGW);
-  PortSwap swap(theGW);
+  vantiro::PortScope scope(theGW);
   RGBForeColor(&theColor);
   PaintRect(&bounds);
   RGBForeColor(&kBlack);
@@ -91,7 +75,7 @@ void ClearGW(GWorldPtr theGW, RGBColor theColor) {
 
 void DrawPictureInGW(GWorldPtr theGW, PicHandle theP, Rect theRect) {
   if (theGW == nullptr || theP == nullptr) return;
-  PortSwap swap(theGW);
+  vantiro::PortScope scope(theGW);
   DrawPicture(theP, &theRect);
 }
 

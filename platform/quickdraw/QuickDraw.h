@@ -123,6 +123,26 @@ Boolean PtInRect(Point pt, const Rect* r);
 
 #ifdef __cplusplus
 }
+
+namespace vantiro {
+
+// Drawing is bracketed: remember the current port and device, make the target current,
+// draw, restore. A scope remembers on creation (making `target` current if given) and
+// restores on every way out.
+class PortScope {
+ public:
+  PortScope() { GetGWorld(&port_, &device_); }
+  explicit PortScope(CGrafPtr target) : PortScope() { SetGWorld(target, nullptr); }
+  ~PortScope() { SetGWorld(port_, device_); }
+  PortScope(const PortScope&) = delete;
+  PortScope& operator=(const PortScope&) = delete;
+
+ private:
+  CGrafPtr port_ = nullptr;
+  GDHandle device_ = nullptr;
+};
+
+}  // namespace vantiro
 #endif
 
 #endif

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <ostream>
 
+#include "platform/coregraphics/CGImage.h"
 #include "tests/testlib/Png.h"
 
 namespace vantiro::test {
@@ -75,6 +76,20 @@ Picture Buffer::Read() const {
 void Buffer::Write(const Picture& picture) {
   for (int y = 0; y < height_; ++y)
     for (int x = 0; x < width_; ++x) Set(x, y, picture.at(x, y));
+}
+
+Footprint::Footprint() : ports_(VantiroLivePortCount()), images_(LiveImageCount()) { GetGWorld(&port_, &device_); }
+
+::testing::AssertionResult Footprint::Unchanged() const {
+  CGrafPtr port;
+  GDHandle device;
+  GetGWorld(&port, &device);
+  if (port != port_ || device != device_) return ::testing::AssertionFailure() << "the current port or device changed";
+  if (VantiroLivePortCount() != ports_)
+    return ::testing::AssertionFailure() << VantiroLivePortCount() - ports_ << " ports more than before";
+  if (LiveImageCount() != images_)
+    return ::testing::AssertionFailure() << LiveImageCount() - images_ << " images more than before";
+  return ::testing::AssertionSuccess();
 }
 
 Colour SampleBilinear(const Picture& picture, double u, double v) {

@@ -70,6 +70,19 @@ class Buffer {
   int width_, height_;
 };
 
+// What a drawing call must leave as it found: the current port and device, and no ports
+// or images of its own still alive.
+class Footprint {
+ public:
+  Footprint();
+  ::testing::AssertionResult Unchanged() const;
+
+ private:
+  CGrafPtr port_ = nullptr;
+  GDHandle device_ = nullptr;
+  long ports_, images_;
+};
+
 // The picture sampled at a point in pixel units (pixel centres at k + 0.5), bilinear,
 // edges extended.
 struct Colour {

@@ -350,12 +350,8 @@ TEST(PortContext, DrawsIntoThePortWithinItsClip) {
   Buffer buffer(6, 4);
   const Rect clip{0, 0, 4, 3};  // top, left, bottom, right
   {
-    CGrafPtr port;
-    GDHandle device;
-    GetGWorld(&port, &device);
-    SetGWorld(buffer.gw(), nullptr);
+    vantiro::PortScope scope(buffer.gw());
     ClipRect(&clip);
-    SetGWorld(port, device);
   }
   CGContextRef context = nullptr;
   ASSERT_EQ(QDBeginCGContext(buffer.gw(), &context), noErr);
@@ -393,16 +389,54 @@ TEST(DrawPicture, ScalesThePictureIntoTheRectangleOfTheCurrentPort) {
   const Picture picture = MakePicture(3, 2, Noise);
   CGImageRef image = ImageOf(picture);
   Buffer buffer(8, 6);
-  CGrafPtr port;
-  GDHandle device;
-  GetGWorld(&port, &device);
-  SetGWorld(buffer.gw(), nullptr);
-  const Rect where{1, 2, 3, 5};  // top, left, bottom, right
-  DrawPicture(image, &where);
-  SetGWorld(port, device);
+  {
+    vantiro::PortScope scope(buffer.gw());
+    const Rect where{1, 2, 3, 5};  // top, left, bottom, right
+    DrawPicture(image, &where);
+  }
   Picture expected(8, 6);
   for (int y = 0; y < 2; ++y)
     for (int x = 0; x < 3; ++x) expected.at(x + 2, y + 1) = picture.at(x, y);
   EXPECT_TRUE(Matches(buffer.Read(), expected, 0, "picture"));
+  CGImageRelease(image);
+}
+
+TEST(DrawImage, EveryByteOrderDrawsTheSamePicture) {
+  // Upright scaling is composited in converted rows, turns and copies where they land;
+  // all must agree whatever order the context's memory has.
+  const Picture picture = MakePicture(9, 7, [](int x, int y) { return Smooth(x, y, 9, 7); });
+  CGImageRef image = ImageOf(picture);
+  const auto draw = [&](CGContextRef c) {
+    CGContextDrawImage(c, CGRectMake(1.5f, 2, 20, 11), image);  // scaled, edges off the grid
+    CGContextSetAlpha(c, 0.7f);
+    CGContextSetBlendMode(c, kCGBlendModePlusDarker);
+    CGContextDrawImage(c, CGRectMake(4, 3, 18, 14), image);
+    CGContextSetBlendMode(c, kCGBlendModeScreen);
+    CGContextTranslateCTM(c, 12, 10);
+    CGContextRotateCTM(c, 0.4f);
+    CGContextDrawImage(c, CGRectMake(-6, -4, 12, 8), image);
+    CGContextSetAlpha(c, 1);
+    CGContextSetBlendMode(c, kCGBlendModeNormal);
+    CGContextDrawImage(c, CGRectMake(-2, -2, 9, 7), image);  // a plain copy
+  };
+  Canvas reference(24, 20, Opaque(30, 60, 90));
+  draw(reference.context());
+
+  std::vector<uint8_t> bgra(24 * 20 * 4);
+  for (int i = 0; i < 24 * 20; ++i) {
+    const uint8_t pixel[] = {90, 60, 30, 255};
+    std::copy(pixel, pixel + 4, &bgra[size_t(i) * 4]);
+  }
+  CGContextRef little = CGBitmapContextCreate(bgra.data(), 24, 20, 8, 96, nullptr,
+                                              kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
+  draw(little);
+  CGImageRef drawn = CGBitmapContextCreateImage(little);
+  const Picture fromLittle = MakePicture(24, 20, [&](int x, int y) {
+    const uint32_t w = vantiro::ImagePixels(drawn)[size_t(y) * 24 + x];
+    return Pixel{uint8_t(w >> 24), uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w)};
+  });
+  EXPECT_TRUE(Matches(fromLittle, reference.Read(), 0, "little-endian order"));
+  CGImageRelease(drawn);
+  CGContextRelease(little);
   CGImageRelease(image);
 }

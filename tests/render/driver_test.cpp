@@ -69,19 +69,15 @@ TEST_F(Driver, FramesFadesAndHostSlidersChangeNothing) {
 }
 
 TEST_F(Driver, LeavesThePortAndDeviceAsFound) {
-  Buffer elsewhere(3, 3);
-  SetGWorld(elsewhere.gw(), nullptr);
-  const long ports = VantiroLivePortCount(), images = vantiro::LiveImageCount();
+  Buffer elsewhere(3, 3), from(MakePicture(36, 24, Noise)), preview(36, 24);
+  vantiro::PortScope scope(elsewhere.gw());
+  const Footprint before;
   config->sliders[2] = 13;
   Effect(MakePicture(64, 48, Noise), Call{});
-  CGrafPtr port;
-  GDHandle device;
-  GetGWorld(&port, &device);
-  EXPECT_EQ(port, elsewhere.gw());
-  EXPECT_EQ(device, GetGWorldDevice(elsewhere.gw()));
-  EXPECT_EQ(VantiroLivePortCount(), ports);
-  EXPECT_EQ(vantiro::LiveImageCount(), images);
-  SetGWorld(nullptr, nullptr);
+  EXPECT_TRUE(before.Unchanged());
+  gConfigWorkSpace.theConfig = config;
+  CallPixelEffect(from.gw(), preview.gw());
+  EXPECT_TRUE(before.Unchanged());
 }
 
 TEST_F(Driver, WithoutAConfigurationItStops) {

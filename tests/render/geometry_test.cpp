@@ -124,20 +124,16 @@ TEST(Buffers, AreAllocatedLockedAtTheOrigin) {
 
 TEST(Buffers, ClearGWPaintsEverythingAndRestoresThePort) {
   Buffer other(2, 2), buffer(5, 3);
-  SetGWorld(other.gw(), nullptr);
+  vantiro::PortScope scope(other.gw());
+  const Footprint before;
   const RGBColor orange{0xFF00, 0x8000, 0x1000};
   ClearGW(buffer.gw(), orange);
   EXPECT_TRUE(Matches(buffer.Read(), Picture(5, 3, Opaque(255, 128, 16)), 0, "cleared"));
-  CGrafPtr port;
-  GDHandle device;
-  GetGWorld(&port, &device);
-  EXPECT_EQ(port, other.gw());
-  EXPECT_EQ(device, GetGWorldDevice(other.gw()));
-  SetGWorld(buffer.gw(), nullptr);
+  EXPECT_TRUE(before.Unchanged());
+  vantiro::PortScope inside(buffer.gw());
   RGBColor fore;
   GetForeColor(&fore);
   EXPECT_EQ(fore.red | fore.green | fore.blue, 0) << "the buffer draws in black again";
-  SetGWorld(nullptr, nullptr);
   ClearGW(nullptr, orange);
 }
 
@@ -145,11 +141,10 @@ TEST(Buffers, DrawPictureInGWScalesThePictureIntoTheRectangle) {
   // Red on the left, blue on the right, drawn twice as wide and four times as high.
   CGImageRef picture = vantiro::MakeImage(2, 1, {vantiro::NativeWord(255, 255, 0, 0), vantiro::NativeWord(255, 0, 0, 255)});
   Buffer other(1, 1), buffer(10, 6);
-  SetGWorld(other.gw(), nullptr);
+  vantiro::PortScope scope(other.gw());
+  const Footprint before;
   DrawPictureInGW(buffer.gw(), picture, R(3, 1, 7, 5));
-  CGrafPtr port;
-  GetGWorld(&port, nullptr);
-  EXPECT_EQ(port, other.gw());
+  EXPECT_TRUE(before.Unchanged());
   for (int y = 1; y < 5; ++y) {
     EXPECT_EQ(buffer.Get(3, y), Opaque(255, 0, 0));
     EXPECT_EQ(buffer.Get(6, y), Opaque(0, 0, 255));
@@ -161,6 +156,5 @@ TEST(Buffers, DrawPictureInGWScalesThePictureIntoTheRectangle) {
   DrawPictureInGW(buffer.gw(), nullptr, R(0, 0, 10, 6));
   DrawPictureInGW(nullptr, picture, R(0, 0, 10, 6));
   EXPECT_EQ(buffer.Get(0, 0), Pixel{});
-  SetGWorld(nullptr, nullptr);
   CGImageRelease(picture);
 }

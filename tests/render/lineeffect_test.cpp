@@ -267,18 +267,12 @@ TEST_F(LineEffect, FrameNumbersEndRelAndOtherSettingsChangeNothing) {
 
 TEST_F(LineEffect, RestoresThePortAndLeavesNothingBehind) {
   Buffer elsewhere(4, 4);
-  SetGWorld(elsewhere.gw(), nullptr);
-  const long ports = VantiroLivePortCount(), images = vantiro::LiveImageCount();
+  vantiro::PortScope scope(elsewhere.gw());
+  const Footprint before;
   Render(SmoothFrame(80, 60), Setting(0.1, 0.9, 0.1, 0.9, 40, 40, 30));
+  EXPECT_TRUE(before.Unchanged());
   Render(SmoothFrame(80, 60), Setting(2, 3, 0, 1));  // the empty crop's path too
-  CGrafPtr port;
-  GDHandle device;
-  GetGWorld(&port, &device);
-  EXPECT_EQ(port, elsewhere.gw());
-  EXPECT_EQ(device, GetGWorldDevice(elsewhere.gw()));
-  EXPECT_EQ(VantiroLivePortCount(), ports);
-  EXPECT_EQ(vantiro::LiveImageCount(), images);
-  SetGWorld(nullptr, nullptr);
+  EXPECT_TRUE(before.Unchanged());
 }
 
 TEST_F(LineEffect, StopsWhenTheTemporaryBufferCannotBeMade) {

@@ -19,20 +19,6 @@ Rect R(int left, int top, int right, int bottom) {
 const RGBColor kRed{0xFF00, 0x1000, 0x2000};
 const RGBColor kBlue{0x0000, 0x3300, 0xEE00};
 
-// Makes a port current for one test and restores the previous one.
-class Current {
- public:
-  explicit Current(CGrafPtr port) {
-    GetGWorld(&port_, &device_);
-    SetGWorld(port, nullptr);
-  }
-  ~Current() { SetGWorld(port_, device_); }
-
- private:
-  CGrafPtr port_;
-  GDHandle device_;
-};
-
 }  // namespace
 
 TEST(NewGWorld, RefusesWhatItCannotMake) {
@@ -72,7 +58,7 @@ TEST(NewGWorld, MakesA32BitRasterOfTheBoundsThatStartsTransparent) {
 
 TEST(Pixels, AreStoredAlphaRedGreenBlueInMemory) {
   Buffer buffer(3, 2);
-  Current current(buffer.gw());
+  vantiro::PortScope current(buffer.gw());
   RGBForeColor(&kRed);
   const Rect one = R(1, 1, 2, 2);
   PaintRect(&one);
@@ -128,14 +114,14 @@ TEST(Ports, AGWorldBringsItsOwnDeviceAndOtherPortsTakeTheOneGiven) {
 TEST(Ports, EachPortKeepsItsOwnState) {
   Buffer a(4, 4), b(4, 4);
   {
-    Current current(a.gw());
+    vantiro::PortScope current(a.gw());
     RGBForeColor(&kRed);
     RGBBackColor(&kBlue);
     PenMode(patXor);
     const Rect clip = R(1, 1, 3, 3);
     ClipRect(&clip);
   }
-  Current current(b.gw());
+  vantiro::PortScope current(b.gw());
   RGBColor fore, back;
   GetForeColor(&fore);
   GetBackColor(&back);
@@ -232,7 +218,7 @@ TEST(RectHelpers, BehaveAsTheToolboxDid) {
 
 TEST(Drawing, FillsUseTheirColoursAndStayInsideTheClip) {
   Buffer buffer(6, 6);
-  Current current(buffer.gw());
+  vantiro::PortScope current(buffer.gw());
   RGBForeColor(&kRed);
   RGBBackColor(&kBlue);
   const Rect clip = R(1, 1, 5, 6);
@@ -252,7 +238,7 @@ TEST(Drawing, InvertRectTurnsColoursIntoTheirOppositesAndBack) {
   Picture picture = MakePicture(4, 3, Noise);
   picture.at(0, 0) = Pixel{128, 100, 0, 128};  // premultiplied, half transparent
   Buffer buffer(picture);
-  Current current(buffer.gw());
+  vantiro::PortScope current(buffer.gw());
   const Rect all = R(0, 0, 4, 3);
   InvertRect(&all);
   EXPECT_EQ(buffer.Get(0, 0), Opaque(155, 255, 127)) << "its colour over black, inverted, opaque";
@@ -277,7 +263,7 @@ TEST(Drawing, PenModesFollowTheSolidPattern) {
     Buffer buffer(1, 1);
     const Pixel original = Opaque(10, 200, 30);
     buffer.Set(0, 0, original);
-    Current current(buffer.gw());
+    vantiro::PortScope current(buffer.gw());
     RGBForeColor(&kRed);
     RGBBackColor(&kBlue);
     PenMode(c.mode);
@@ -293,7 +279,7 @@ TEST(Drawing, PenModesFollowTheSolidPattern) {
 
 TEST(Drawing, FrameRectDrawsEachOutlinePixelOnce) {
   Buffer buffer(7, 6);
-  Current current(buffer.gw());
+  vantiro::PortScope current(buffer.gw());
   PenMode(patXor);  // a pixel drawn twice would come back
   const Rect r = R(1, 1, 6, 5);
   FrameRect(&r);
@@ -311,7 +297,7 @@ TEST(Drawing, FrameRectDrawsEachOutlinePixelOnce) {
 TEST(Drawing, FrameOvalIsAClosedSymmetricRingInsideItsRectangle) {
   for (const Rect r : {R(2, 3, 14, 15), R(1, 1, 20, 10), R(0, 0, 9, 9)}) {
     Buffer buffer(24, 18);
-    Current current(buffer.gw());
+    vantiro::PortScope current(buffer.gw());
     PenMode(patXor);
     FrameOval(&r);
     const auto on = [&](int x, int y) { return buffer.Get(x, y).r == 255; };
@@ -343,7 +329,7 @@ TEST(Drawing, FrameOvalIsAClosedSymmetricRingInsideItsRectangle) {
 
 TEST(Drawing, AHandleRingIsTwelveTenAndEightPixelsAcross) {
   Buffer buffer(12, 12);
-  Current current(buffer.gw());
+  vantiro::PortScope current(buffer.gw());
   PenMode(srcOr);
   Rect r = R(0, 0, 12, 12);
   FrameOval(&r);
@@ -362,7 +348,7 @@ TEST(CopyBits, CopiesOneToOneAndClipsToTheDestination) {
   const Picture source = MakePicture(10, 8, Noise);
   Buffer from(source), to(6, 5);
   {
-    Current current(to.gw());
+    vantiro::PortScope current(to.gw());
     const Rect clip = R(0, 0, 5, 5);
     ClipRect(&clip);
   }
