@@ -9,7 +9,7 @@ OSErr NPickColor(NColorPickerInfo* info) {
   if (info == nullptr) return paramErr;
   vantiro::EnsureApplication();
   const CMRGBColor start = info->theColor.color.rgb;
-  QColorDialog dialog(QColor::fromRgba64(start.red, start.green, start.blue));
+  QColorDialog dialog(QColor(start.red >> 8, start.green >> 8, start.blue >> 8));
   dialog.setOption(QColorDialog::DontUseNativeDialog);
   dialog.setWindowTitle(QString::fromStdString(vantiro::MacRomanToUtf8(vantiro::PascalChars(info->prompt))));
   dialog.setWindowModality(Qt::ApplicationModal);

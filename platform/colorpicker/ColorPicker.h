@@ -52,6 +52,6 @@ struct NColorPickerInfo {
 };
 
 // Runs the picker modally. noErr in both cases; `newColorChosen` tells OK from Cancel.
-// The dialog picks 8 bits a channel: a chosen channel c comes back as c × 257, so full
-// intensity is 65535. The dialog is centred on the screen, wherever `dialogOrigin` says.
+// The dialog works in 8 bits a channel: it starts from the high byte of each channel,
+// and a chosen channel c comes back as c × 257, so full intensity is 65535. The dialog is centred on the screen, wherever `dialogOrigin` says.
 OSErr NPickColor(NColorPickerInfo* info);

@@ -3,6 +3,8 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -11,6 +13,7 @@
 #include <QEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMouseEvent>
 #include <QSlider>
 #include <QStyle>
@@ -270,10 +273,18 @@ void Command(uint32_t commandID) {
 }
 
 void ChooseFile(const std::string& path) {
+  // The path goes into the file name field as a paste would put it there.
   Then([=] {
+    auto* name = ModalAs<QFileDialog>()->findChild<QLineEdit*>("fileNameEdit");
+    if (name == nullptr) std::_Exit(3);
+    name->setText(QString::fromStdString(path));
+  });
+  PressAndRelease([] {
     auto* chooser = ModalAs<QFileDialog>();
-    chooser->selectFile(QString::fromStdString(path));
-    SendKey(chooser, Qt::Key_Return, 0);
+    QPushButton* open = nullptr;
+    if (auto* buttons = chooser->findChild<QDialogButtonBox*>()) open = buttons->button(QDialogButtonBox::Open);
+    if (open == nullptr) std::_Exit(3);
+    return std::make_pair(static_cast<QWidget*>(chooser), CentreOf(open));
   });
 }
 

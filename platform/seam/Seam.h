@@ -40,7 +40,7 @@ void CloseBox();  // the window manager's close button
 void Command(uint32_t commandID);  // as a control of the window sends it
 
 // Steps on the innermost chooser, picker or alert.
-void ChooseFile(const std::string& path);  // selects the file and presses Return
+void ChooseFile(const std::string& path);  // puts the path into the name field, clicks Open
 void CancelChooser();                      // presses Escape
 void PickColor(RGBColor color);            // sets the colour and presses Return
 void CancelColorPicker();

@@ -1,7 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+
 #include "platform/alerts/Alerts.h"
+#include "platform/events/CarbonEvents.h"
+#include "support/carbonmacros.h"
 #include "support/commonprocs.h"
+#include "tests/testlib/ScratchFolder.h"
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -66,4 +75,79 @@ TEST(AlertDeathTest, TerminateShowsAStopAlertAndNeverReturns) {
 
 TEST(AlertDeathTest, TextsAreShownInUtf8) {
   EXPECT_EXIT(Terminate("Caf\x8E", "\xC9"), testing::ExitedWithCode(1), "Caf\u00E9\n\u2026");
+}
+
+// Conversions of colours, numbers and command codes.
+
+TEST(Conversions, PackedColoursKeepTheHighByteOfEachChannel) {
+  const RGBColor white = LongInt2RGBColor(0x00FFFFFF);
+  EXPECT_EQ(white.red, 65280);
+  EXPECT_EQ(white.green, 65280);
+  EXPECT_EQ(white.blue, 65280);
+  EXPECT_EQ(RGBColor2LongInt(RGBColor{65535, 32768, 255}), 0x00FF8000);
+  EXPECT_EQ(RGBColor2LongInt(RGBColor{65535, 65535, 65535}), 16777215);
+  const RGBColor back = LongInt2RGBColor(RGBColor2LongInt(RGBColor{0x1234, 0xABCD, 0x00FF}));
+  EXPECT_EQ(back.red, 0x1200);
+  EXPECT_EQ(back.green, 0xAB00);
+  EXPECT_EQ(back.blue, 0x0000);
+}
+
+TEST(Conversions, PixelRecordsIgnoreTheTopByteAndAlpha) {
+  const pixRec p = LongInt2PixRec(0x12345678);
+  EXPECT_EQ(p.alpha, 0);
+  EXPECT_EQ(p.red, 0x34);
+  EXPECT_EQ(p.green, 0x56);
+  EXPECT_EQ(p.blue, 0x78);
+  EXPECT_EQ(PixRec2LongInt(pixRec{0xEE, 0x34, 0x56, 0x78}), 0x00345678);
+  EXPECT_EQ(LongInt2PixRec(-1).red, 255) << "a negative value still unpacks its low bytes";
+}
+
+TEST(Conversions, NumbersAsDecimalText) {
+  EXPECT_EQ(Num2Text(-5), "-5");
+  EXPECT_EQ(Num2Text(0), "0");
+  EXPECT_EQ(Num2Text(1234567), "1234567");
+  EXPECT_EQ(Num2Text(INT32_MIN), "-2147483648");
+}
+
+TEST(Conversions, CommandCodesReadMostSignificantByteFirst) {
+  EXPECT_EQ(CommandID2Str(FOUR_CHAR_CODE('I', 'n', 'f', 'o')), "Info");
+  EXPECT_EQ(CommandID2Str(kHICommandOK), "ok  ");
+  EXPECT_EQ(CommandID2Str(kHICommandCancel), "not!");
+  EXPECT_EQ(CommandID2Str(0), std::string(4, '\0')) << "always four characters";
+  EXPECT_EQ(CommandID2Str(0xA5000041), "\xA5\0\0A"s);
+}
+
+TEST(Conversions, FileSpecificationsBecomeReferencesOnlyForFilesThatExist) {
+  vantiro::test::ScratchFolder folder;
+  vantiro::test::WriteFile(folder / "picture.png", "x");
+  FSSpec spec;
+  ASSERT_EQ(VantiroMakeFSSpecFromPath((folder / "picture.png").c_str(), &spec), noErr);
+  const FSRef ref = FSSpec2FSRef(spec);
+  EXPECT_EQ(VantiroPathFromFSRef(ref), (folder / "picture.png").string());
+
+  ASSERT_EQ(VantiroMakeFSSpecFromPath((folder / "gone.png").c_str(), &spec), fnfErr);
+  const FSRef none = FSSpec2FSRef(spec);
+  EXPECT_TRUE(std::all_of(std::begin(none.hidden), std::end(none.hidden), [](uint8_t b) { return b == 0; }));
+  EXPECT_EQ(CFURLCreateFromFSRef(kCFAllocatorDefault, &none), nullptr) << "names no file, so no URL";
+}
+
+TEST(Conversions, ReferencesNameLongLinuxPaths) {
+  vantiro::test::ScratchFolder folder;
+  std::filesystem::path deep = folder.path();
+  for (int i = 0; i < 12; ++i) deep /= std::string(30, static_cast<char>('a' + i));
+  std::filesystem::create_directories(deep);
+  const auto file = deep / (std::string(200, 'n') + ".tiff");
+  vantiro::test::WriteFile(file, "x");
+  FSRef ref;
+  Boolean isDirectory = true;
+  ASSERT_EQ(FSPathMakeRef(reinterpret_cast<const uint8_t*>(file.c_str()), &ref, &isDirectory), noErr);
+  EXPECT_FALSE(isDirectory);
+  CFURLRef url = CFURLCreateFromFSRef(kCFAllocatorDefault, &ref);
+  EXPECT_EQ(CFURLToPath(url), file.string());
+  FSRef again;
+  EXPECT_TRUE(CFURLGetFSRef(url, &again));
+  EXPECT_EQ(std::memcmp(&ref, &again, sizeof ref), 0) << "one path, one reference";
+  CFRelease(url);
+  uint8_t small[16];
+  EXPECT_EQ(FSRefMakePath(&ref, small, sizeof small), paramErr);
 }

@@ -1,0 +1,366 @@
+// Choosing a file, the first image of a file, the chooser's selection list; and the
+// other modal services the dialog uses: the colour picker, alerts as message boxes,
+// opening a document.
+#include <gtest/gtest.h>
+#include <sys/xattr.h>
+
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QPushButton>
+#include <QUrl>
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/alerts/MessageBoxAlert.h"
+#include "platform/colorpicker/ColorPicker.h"
+#include "platform/coregraphics/CGImage.h"
+#include "platform/imageio/ImageIO.h"
+#include "platform/navigation/Navigation.h"
+#include "platform/text/MacRoman.h"
+#include <QColorDialog>
+#include <QMessageBox>
+#include "platform/launch/LaunchServices.h"
+#include "platform/seam/Seam.h"
+#include "platform/windows/Application.h"
+#include "support/EasyFile.h"
+#include "support/commonprocs.h"
+#include "tests/support/ScratchBundle.h"
+
+namespace {
+
+using vantiro::test::ScratchFolder;
+using vantiro::test::WriteFile;
+namespace seam = vantiro::seam;
+namespace fs = std::filesystem;
+
+constexpr OSType kAny = FOUR_CHAR_CODE('*', '*', '*', '*');
+
+void Put16(std::string* s, uint16_t v) { s->append({static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)}); }
+void Put32(std::string* s, uint32_t v) {
+  Put16(s, static_cast<uint16_t>(v & 0xFFFF));
+  Put16(s, static_cast<uint16_t>(v >> 16));
+}
+
+// An animated GIF of 2 × 2 frames, one solid colour each (palette index = frame number).
+std::string AnimatedGif(int frames) {
+  std::string gif = "GIF89a";
+  Put16(&gif, 2);
+  Put16(&gif, 2);
+  gif += {'\xF1', '\0', '\0'};                                               // global table of 4 colours
+  gif += {'\xFF', '\0', '\0', '\0', '\xFF', '\0', '\0', '\0', '\xFF', '\0', '\0', '\0'};  // red, green, blue, black
+  gif += "\x21\xFF\x0BNETSCAPE2.0\x03\x01";
+  gif += {'\0', '\0', '\0'};
+  for (int f = 0; f < frames; ++f) {
+    gif += {'\x21', '\xF9', '\x04', '\0', '\x0A', '\0', '\0', '\0'};  // 100 ms
+    gif += ',';
+    Put16(&gif, 0);
+    Put16(&gif, 0);
+    Put16(&gif, 2);
+    Put16(&gif, 2);
+    gif += '\0';
+    // LZW, minimum code size 2: clear, p, p, clear, p, p, end; 3-bit codes, LSB first.
+    const uint32_t p = static_cast<uint32_t>(f);
+    const uint32_t codes[] = {4, p, p, 4, p, p, 5};
+    uint32_t bits = 0;
+    int count = 0;
+    std::string data;
+    for (uint32_t code : codes) {
+      bits |= code << count;
+      count += 3;
+      while (count >= 8) {
+        data += static_cast<char>(bits & 0xFF);
+        bits >>= 8;
+        count -= 8;
+      }
+    }
+    if (count > 0) data += static_cast<char>(bits & 0xFF);
+    gif += '\x02';
+    gif += static_cast<char>(data.size());
+    gif += data;
+    gif += '\0';
+  }
+  return gif + ";";
+}
+
+// A TIFF with one 2 × 2 RGB page per colour, uncompressed.
+std::string MultiPageTiff(const std::vector<std::array<uint8_t, 3>>& colours) {
+  std::string tiff = "II*";
+  tiff += '\0';
+  Put32(&tiff, 8);
+  const uint16_t kEntries = 10;
+  for (std::size_t page = 0; page < colours.size(); ++page) {
+    const uint32_t ifd = static_cast<uint32_t>(tiff.size());
+    const uint32_t bitsAt = ifd + 2 + kEntries * 12 + 4;
+    const uint32_t pixelsAt = bitsAt + 6;
+    const uint32_t next = page + 1 < colours.size() ? pixelsAt + 12 : 0;
+    Put16(&tiff, kEntries);
+    auto entry = [&](uint16_t tag, uint16_t type, uint32_t count, uint32_t value) {
+      Put16(&tiff, tag);
+      Put16(&tiff, type);
+      Put32(&tiff, count);
+      Put32(&tiff, value);
+    };
+    entry(256, 3, 1, 2);         // width
+    entry(257, 3, 1, 2);         // height
+    entry(258, 3, 3, bitsAt);    // 8 bits a sample
+    entry(259, 3, 1, 1);         // no compression
+    entry(262, 3, 1, 2);         // RGB
+    entry(273, 4, 1, pixelsAt);  // strip
+    entry(277, 3, 1, 3);         // samples a pixel
+    entry(278, 3, 1, 2);         // rows a strip
+    entry(279, 4, 1, 12);        // strip bytes
+    entry(284, 3, 1, 1);         // chunky
+    Put32(&tiff, next);
+    Put16(&tiff, 8);
+    Put16(&tiff, 8);
+    Put16(&tiff, 8);
+    for (int i = 0; i < 4; ++i)
+      for (uint8_t c : colours[page]) tiff += static_cast<char>(c);
+  }
+  return tiff;
+}
+
+CGImageRef LoadFile(const fs::path& path) {
+  FSSpec spec;
+  VantiroMakeFSSpecFromPath(path.c_str(), &spec);
+  return GetCGImageFromFSSUsingCG(spec);
+}
+
+TEST(ImageLoading, ATextFileGivesNoImage) {
+  ScratchFolder folder;
+  WriteFile(folder / "notes.png", "just some words, not a picture\n");
+  EXPECT_EQ(LoadFile(folder / "notes.png"), nullptr);
+  EXPECT_EQ(LoadFile(folder / "missing.png"), nullptr);
+  EXPECT_EQ(vantiro::LiveImageCount(), 0);
+}
+
+TEST(ImageLoading, AnAnimatedGifGivesItsFirstFrame) {
+  ScratchFolder folder;
+  WriteFile(folder / "anim.gif", AnimatedGif(3));
+  CFURLRef url = CFURLCreateWithFileSystemPath(kCFAllocatorDefault, CFSTR((folder / "anim.gif").c_str()));
+  CGImageSourceRef source = CGImageSourceCreateWithURL(url, nullptr);
+  ASSERT_NE(source, nullptr);
+  EXPECT_EQ(CGImageSourceGetCount(source), 3u);
+  CFRelease(source);
+  CFRelease(url);
+
+  CGImageRef image = LoadFile(folder / "anim.gif");
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(CGImageGetWidth(image), 2u);
+  EXPECT_EQ(vantiro::ImagePixels(image), std::vector<uint32_t>(4, 0xFFFF0000)) << "frame 0 is red";
+  CGImageRelease(image);
+}
+
+TEST(ImageLoading, AMultiPageTiffGivesItsFirstPage) {
+  ScratchFolder folder;
+  WriteFile(folder / "pages.tif", MultiPageTiff({{0, 0, 255}, {0, 255, 0}}));
+  FSRef ref;
+  ASSERT_EQ(FSPathMakeRef(reinterpret_cast<const uint8_t*>((folder / "pages.tif").c_str()), &ref, nullptr), noErr);
+  CFURLRef url = CFURLCreateFromFSRef(kCFAllocatorDefault, &ref);
+  CGImageSourceRef source = CGImageSourceCreateWithURL(url, nullptr);
+  ASSERT_NE(source, nullptr);
+  EXPECT_EQ(CGImageSourceGetCount(source), 2u);
+  CGImageRef second = CGImageSourceCreateImageAtIndex(source, 1, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(vantiro::ImagePixels(second), std::vector<uint32_t>(4, 0xFF00FF00)) << "the reader does see page 2";
+  CGImageRelease(second);
+  CFRelease(source);
+  CFRelease(url);
+
+  CGImageRef image = GetCGImageFromFSRefUsingCG(ref);
+  ASSERT_NE(image, nullptr);
+  EXPECT_EQ(vantiro::ImagePixels(image), std::vector<uint32_t>(4, 0xFF0000FF)) << "page 1 is blue";
+  CGImageRelease(image);
+  EXPECT_EQ(vantiro::LiveImageCount(), 0);
+}
+
+TEST(SelectionList, SixFilesCountSixAndKeepTheFirstFour) {
+  ScratchFolder folder;
+  AEDescList list;
+  ASSERT_EQ(AECreateList(nullptr, 0, false, &list), noErr);
+  for (int i = 1; i <= 6; ++i) {
+    const auto path = folder / ("file" + std::to_string(i));
+    WriteFile(path, "x");
+    FSSpec spec;
+    VantiroMakeFSSpecFromPath(path.c_str(), &spec);
+    ASSERT_EQ(AEPutPtr(&list, 0, typeFSS, &spec, sizeof spec), noErr);
+  }
+  FileList files{};
+  EXPECT_EQ(AEDescListToFileList(&list, &files), noErr);
+  EXPECT_EQ(files.count, 6);
+  for (int i = 0; i < CMAXFILESINLIST; ++i)
+    EXPECT_EQ(VantiroPathFromFSSpec(files.spec[i]), (folder / ("file" + std::to_string(i + 1))).string());
+
+  // An item that is no file: the entries read so far, and the status.
+  ASSERT_EQ(AEPutPtr(&list, 3, typeNull, nullptr, 0), noErr);
+  FileList partial{};
+  EXPECT_EQ(AEDescListToFileList(&list, &partial), errAECoercionFail);
+  EXPECT_EQ(partial.count, 2);
+  AEDisposeDesc(&list);
+
+  AEDesc notAList{typeNull, nullptr};
+  EXPECT_NE(AEDescListToFileList(&notAList, &partial), noErr);
+  EXPECT_EQ(partial.count, 0);
+}
+
+class Chooser : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    vantiro::test::UsePrivateRuntimeFolder();
+    seam::SetStallLimit(20);
+  }
+  void TearDown() override {
+    EXPECT_TRUE(seam::Done());
+    seam::Reset();
+  }
+  ScratchFolder folder_;
+};
+
+TEST_F(Chooser, ReturnsTheChosenFileUnderItsTitle) {
+  WriteFile(folder_ / "photo.jpg", "x");
+  QString title;
+  bool multiple = true;
+  seam::Then([&] {
+    auto* chooser = qobject_cast<QFileDialog*>(vantiro::InnermostModalWidget());
+    title = chooser->windowTitle();
+    multiple = chooser->fileMode() == QFileDialog::ExistingFiles;
+  });
+  seam::ChooseFile((folder_ / "photo.jpg").string());
+  FSSpec chosen{};
+  EXPECT_TRUE(EasyNavGetFile("Please choose an image", kAny, kAny, &chosen));
+  EXPECT_EQ(VantiroPathFromFSSpec(chosen), (folder_ / "photo.jpg").string());
+  EXPECT_EQ(title, "Please choose an image");
+  EXPECT_FALSE(multiple) << "exactly one file";
+}
+
+TEST_F(Chooser, CancellingReturnsFalseAndLeavesTheSpecification) {
+  seam::CancelChooser();
+  FSSpec chosen{};
+  chosen.parID = 4711;
+  EXPECT_FALSE(EasyNavGetFile("Please choose an image", kAny, kAny, &chosen));
+  EXPECT_EQ(chosen.parID, 4711);
+}
+
+TEST_F(Chooser, ATypeOffersOnlyFilesOfThatTypeAndCreator) {
+  fs::create_directory(folder_ / "sub");
+  for (const char* name : {"a.tiff", "b.txt", "c.TIF", "tagged", "tagged.png", "other.tif"}) WriteFile(folder_ / name, "x");
+  auto tag = [&](const char* name, const char* attribute, const char* code) {
+    ASSERT_EQ(setxattr((folder_ / name).c_str(), attribute, code, 4, 0), 0);
+  };
+  tag("tagged", "user.vantiro.type", "TIFF");
+  tag("tagged.png", "user.vantiro.type", "PNGf");  // the type beats the name
+  tag("other.tif", "user.vantiro.creator", "8BIM");
+  std::vector<std::string> offered;
+  seam::Then([&] {
+    qobject_cast<QFileDialog*>(vantiro::InnermostModalWidget())->setDirectory(QString::fromStdString(folder_.path()));
+  });
+  seam::Then([&] { offered = seam::OfferedFiles(); });
+  seam::CancelChooser();
+  FSSpec chosen;
+  EasyNavGetFile("Pick a TIFF", FOUR_CHAR_CODE('T', 'I', 'F', 'F'), FOUR_CHAR_CODE('t', 'l', 'v', 'n'), &chosen);
+  std::sort(offered.begin(), offered.end());
+  EXPECT_EQ(offered, (std::vector<std::string>{"a.tiff", "c.TIF", "sub", "tagged"}));
+}
+
+TEST(TypeFilter, ExtensionsOfCommonTypesAndOfTheCodeItself) {
+  EXPECT_EQ(VantiroExtensionsForType(FOUR_CHAR_CODE('J', 'P', 'E', 'G')), (std::vector<std::string>{"jpg", "jpeg", "jpe"}));
+  EXPECT_EQ(VantiroExtensionsForType(FOUR_CHAR_CODE('P', 'D', 'F', ' ')), std::vector<std::string>{"pdf"});
+  EXPECT_EQ(VantiroExtensionsForType(FOUR_CHAR_CODE('W', 'E', 'B', 'P')), std::vector<std::string>{"webp"});
+  EXPECT_TRUE(VantiroFileMatchesTypeList("/x/any.thing", kAny, kAny));
+  EXPECT_FALSE(VantiroFileMatchesTypeList("/x/noextension", FOUR_CHAR_CODE('T', 'E', 'X', 'T'), kAny));
+}
+
+class ModalServices : public Chooser {};
+
+TEST_F(ModalServices, TheColourPickerStartsFromTheColourAndReturnsSixteenBitChannels) {
+  NColorPickerInfo info{};
+  info.theColor.color.rgb = CMRGBColor{65280, 0, 32768};
+  info.flags = 147;
+  vantiro::SetPascal(info.prompt, "Please choose color:");
+  QColor start;
+  QString title;
+  seam::Then([&] {
+    auto* picker = qobject_cast<QColorDialog*>(vantiro::InnermostModalWidget());
+    start = picker->currentColor();
+    title = picker->windowTitle();
+  });
+  seam::PickColor(RGBColor{65535, 65535, 65535});
+  ASSERT_EQ(NPickColor(&info), noErr);
+  EXPECT_EQ(start, QColor(255, 0, 128)) << "the high byte of each channel";
+  EXPECT_EQ(title, "Please choose color:");
+  EXPECT_TRUE(info.newColorChosen);
+  EXPECT_EQ(info.theColor.color.rgb.red, 65535);
+  EXPECT_EQ(info.theColor.color.rgb.green, 65535);
+  EXPECT_EQ(RGBColor2LongInt(RGBColor{info.theColor.color.rgb.red, info.theColor.color.rgb.green,
+                                      info.theColor.color.rgb.blue}),
+            16777215);
+}
+
+TEST_F(ModalServices, CancellingThePickerKeepsTheColour) {
+  NColorPickerInfo info{};
+  info.theColor.color.rgb = CMRGBColor{1, 2, 3};
+  seam::CancelColorPicker();
+  ASSERT_EQ(NPickColor(&info), noErr);
+  EXPECT_FALSE(info.newColorChosen);
+  EXPECT_EQ(info.theColor.color.rgb.red, 1);
+  EXPECT_EQ(info.theColor.color.rgb.blue, 3);
+}
+
+TEST_F(ModalServices, AlertsAsMessageBoxesReturnTheButtonPressed) {
+  vantiro::AlertContent caution{kAlertCautionAlert, "Replace?", "It exists.", {"Replace", "Keep", "Other"}, 1};
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  seam::Then([&] {
+    auto* box = qobject_cast<QMessageBox*>(vantiro::InnermostModalWidget());
+    text = box->text() + "|" + box->informativeText();
+    icon = box->icon();
+  });
+  seam::PressAlertButton(2);
+  EXPECT_EQ(vantiro::PresentInMessageBox(caution), 2);
+  EXPECT_EQ(text, "Replace?|It exists.");
+  EXPECT_EQ(icon, QMessageBox::Warning);
+
+  seam::Key(Qt::Key_Escape);
+  EXPECT_EQ(vantiro::PresentInMessageBox(caution), 2) << "Escape is Cancel";
+  seam::Key(Qt::Key_Return);
+  EXPECT_EQ(vantiro::PresentInMessageBox(caution), 1) << "Return is the default button";
+
+  vantiro::AlertContent stop{kAlertStopAlert, "Assertion Failure", "x", {"OK"}, 1};
+  seam::PressAlertButton(1);
+  EXPECT_EQ(vantiro::PresentInMessageBox(stop), 1);
+  EXPECT_FALSE(vantiro::DisplayAvailable()) << "offscreen: alerts from the plug-in go to standard error";
+}
+
+// Receives the documents the desktop is asked to open.
+class DocumentCatcher : public QObject {
+  Q_OBJECT
+ public:
+  std::vector<QUrl> opened;
+ public slots:
+  void open(const QUrl& url) { opened.push_back(url); }
+};
+
+TEST_F(ModalServices, TheManualIsFoundInTheBundleAndOpenedByTheDesktop) {
+  vantiro::test::ScratchBundle bundle("com.tolvane.test.manual");
+  bundle.AddResource("manual.pdf", "%PDF-1.4\n");
+  CFURLRef manual = CFBundleCopyResourceURL(bundle.bundle(), CFSTR("manual"), CFSTR("pdf"), nullptr);
+  ASSERT_NE(manual, nullptr);
+  FSRef ref;
+  ASSERT_TRUE(CFURLGetFSRef(manual, &ref));
+
+  vantiro::EnsureApplication();
+  DocumentCatcher catcher;
+  QDesktopServices::setUrlHandler("file", &catcher, "open");
+  EXPECT_EQ(LSOpenFSRef(&ref, nullptr), noErr);
+  QDesktopServices::unsetUrlHandler("file");
+  ASSERT_EQ(catcher.opened.size(), 1u);
+  EXPECT_EQ(catcher.opened[0].toLocalFile().toStdString(), CFURLToPath(manual));
+  EXPECT_EQ(LSOpenFSRef(&ref, nullptr), kLSApplicationNotFoundErr) << "offscreen there is no desktop to ask";
+  const FSRef none{};
+  EXPECT_EQ(LSOpenFSRef(&none, nullptr), fnfErr);
+  CFRelease(manual);
+}
+
+}  // namespace
+
+#include "easyfile_test.moc"
