@@ -1,0 +1,142 @@
+// The about window: its texts, its modal loop on top of another window, its looks.
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <cstdlib>
+#include <filesystem>
+
+#include "dialog/aboutwindow.h"
+#include "model/PluginDefines.h"
+#include "platform/seam/Seam.h"
+#include "platform/windows/Application.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/MacWindows.h"
+#include "support/carbonmacros.h"
+#include "support/commonprocs.h"
+#include "tests/support/ScratchBundle.h"
+
+namespace {
+
+namespace seam = vantiro::seam;
+constexpr OSType kPlug = FOUR_CHAR_CODE('P', 'l', 'u', 'g');
+constexpr OSType kVers = FOUR_CHAR_CODE('V', 'e', 'r', 's');
+
+std::string TextOf(WindowRef window, OSType sig) {
+  char text[256] = {};
+  Size size = 0;
+  GetControlData(SimpleGetControlByID(window, sig, 1), 0, kControlStaticTextTextTag, sizeof text, text, &size);
+  return std::string(text, static_cast<std::size_t>(size));
+}
+
+class About : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    vantiro::test::UsePrivateRuntimeFolder();
+    ASSERT_NE(VantiroRegisterBundle(VANTIRO_TEST_BUNDLE), nullptr);
+    seam::SetStallLimit(20);
+  }
+  void TearDown() override {
+    EXPECT_TRUE(seam::Done());
+    seam::Reset();
+    EXPECT_EQ(vantiro::LiveWindowCount(), 0);
+  }
+  // Records the texts of the about window while it runs, then presses its OK button.
+  void ReadAndClose(std::vector<std::string>* texts, QImage* shot = nullptr) {
+    seam::Then([=] {
+      WindowRef about = seam::ModalWindow();
+      texts->push_back(TextOf(about, kPlug));
+      texts->push_back(TextOf(about, kVers));
+      if (shot != nullptr) *shot = seam::ModalScreenshot();
+    });
+    seam::Key(Qt::Key_Return);  // the default button, OK
+  }
+};
+
+TEST_F(About, ShowsTheNameAndTheVersionOfThisBuild) {
+  std::vector<std::string> texts;
+  QImage shot;
+  ReadAndClose(&texts, &shot);
+  ShowAbout();
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_EQ(texts[0], "Vantiro");
+#if defined(__powerpc__) || defined(__ppc__)
+  EXPECT_EQ(texts[1], "Version 3.0.0 (PPC Universal)");
+#else
+  EXPECT_EQ(texts[1], "Version 3.0.0 (i386 Universal)");
+#endif
+  ASSERT_FALSE(shot.isNull());
+  EXPECT_EQ(shot.size(), QSize(360, 170));
+  const char* artifacts = std::getenv("VANTIRO_TEST_ARTIFACTS");
+  if (artifacts == nullptr) artifacts = VANTIRO_ARTIFACTS_FOLDER;
+  const std::string name = vantiro::DisplayAvailable() ? "about-window-x11.png" : "about-window.png";
+  EXPECT_TRUE(shot.save(QString::fromStdString((std::filesystem::path(artifacts) / name).string())));
+}
+
+TEST_F(About, OpensTwiceOverAnotherWindowWithTheSameTextsAndLeavesItAsItWas) {
+  vantiro::test::ScratchBundle host("com.tolvane.test.host");
+  host.AddWindow("pelmora", "configNTSC",
+                 vantiro::test::Layout(vantiro::test::Widget("QSlider", "s", 10, 10, 200, 24, "Sldr", 1, "",
+                                                             "<property name=\"maximum\"><number>100</number></property>"
+                                                             "<property name=\"orientation\"><enum>Qt::Horizontal</enum></property>") +
+                                       vantiro::test::Widget("QPushButton", "i", 10, 50, 80, 30, "", 0, "Info")));
+  WindowRef dialog = OpenNibWindowFromCFBundle("com.tolvane.test.host", "", "configNTSC");
+  SimpleSetControlValueByID(dialog, FOUR_CHAR_CODE('S', 'l', 'd', 'r'), 1, 42);
+  struct Commands {
+    WindowRef window;
+    int infos = 0;
+  } commands{dialog};
+  const EventTypeSpec kinds[] = {{kEventClassCommand, kEventCommandProcess}};
+  InstallWindowEventHandler(
+      dialog,
+      [](EventHandlerCallRef, EventRef event, void* data) -> OSStatus {
+        auto* c = static_cast<Commands*>(data);
+        HICommand command{};
+        GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof command, nullptr, &command);
+        if (CommandID2Str(command.commandID) == "Info") {
+          ++c->infos;
+          ShowAbout();
+          return noErr;
+        }
+        if (command.commandID == kHICommandOK) QuitAppModalLoopForWindow(c->window);
+        return command.commandID == kHICommandOK ? noErr : eventNotHandledErr;
+      },
+      1, kinds, &commands, nullptr);
+
+  std::vector<std::string> first, second;
+  WindowRef below = nullptr;
+  seam::Command(FOUR_CHAR_CODE('I', 'n', 'f', 'o'));
+  seam::Then([&] { below = seam::ModalWindow(); });
+  ReadAndClose(&first);
+  seam::Command(FOUR_CHAR_CODE('I', 'n', 'f', 'o'));
+  ReadAndClose(&second);
+  seam::Command(kHICommandOK);
+  ShowWindow(dialog);
+  RunAppModalLoopForWindow(dialog);
+
+  EXPECT_EQ(commands.infos, 2);
+  EXPECT_NE(below, dialog) << "the about window runs its own loop on top";
+  EXPECT_EQ(first, (std::vector<std::string>{"Vantiro", std::string("Version ") + cPlugVersion}));
+  EXPECT_EQ(first, second);
+  EXPECT_EQ(SimpleGetControlValueByID(dialog, FOUR_CHAR_CODE('S', 'l', 'd', 'r'), 1), 42);
+  EXPECT_EQ(vantiro::LiveWindowCount(), 1) << "only the dialog is left";
+  DisposeWindow(dialog);
+}
+
+TEST_F(About, CancelClosesItTooAndTheCurrentPortComesBack) {
+  GWorldPtr mine = nullptr;
+  const Rect bounds{0, 0, 4, 4};
+  ASSERT_EQ(NewGWorld(&mine, 32, &bounds, nullptr, nullptr, 0), noErr);
+  SetGWorld(mine, nullptr);
+  std::vector<std::string> seen;
+  seam::Then([&] { seen.push_back(TextOf(seam::ModalWindow(), kPlug)); });
+  seam::Key(Qt::Key_Escape);
+  ShowAbout();
+  EXPECT_EQ(seen, std::vector<std::string>{"Vantiro"});
+  GrafPtr now = nullptr;
+  GetPort(&now);
+  EXPECT_EQ(now, mine);
+  SetGWorld(nullptr, nullptr);
+  DisposeGWorld(mine);
+}
+
+}  // namespace
