@@ -119,7 +119,8 @@ TEST_F(LineEffect, ScalingKeepsTheRectanglesCentre) {
   EXPECT_EQ(wide.at(360, 119), Opaque(kTeal));
   EXPECT_EQ(wide.at(360, 360), Opaque(kTeal));
   EXPECT_NE(wide.at(2, 240), Opaque(kTeal));
-  // Off centre and both ways: the rectangle (72, 96)-(288, 240) grows to (-36, 81)-(396, 254).
+  // Off centre and both ways: the rectangle (72, 96)-(288, 240) grows to (-36, 81)-(396, 254),
+  // still centred on (180, 168) up to the truncation of its edges.
   const EffectSetting offCentre = Setting(0.1, 0.4, 0.2, 0.5, 100, 20);
   const Picture grown = Render(source, offCentre);
   EXPECT_TRUE(Matches(grown, ExpectedEffect(source, offCentre), 3, "off centre"));
