@@ -21,12 +21,6 @@ namespace seam = vantiro::seam;
 constexpr OSType kPlug = FOUR_CHAR_CODE('P', 'l', 'u', 'g');
 constexpr OSType kVers = FOUR_CHAR_CODE('V', 'e', 'r', 's');
 
-std::string TextOf(WindowRef window, OSType sig) {
-  char text[256] = {};
-  Size size = 0;
-  GetControlData(SimpleGetControlByID(window, sig, 1), 0, kControlStaticTextTextTag, sizeof text, text, &size);
-  return std::string(text, static_cast<std::size_t>(size));
-}
 
 class About : public ::testing::Test {
  protected:
@@ -44,8 +38,8 @@ class About : public ::testing::Test {
   void ReadAndClose(std::vector<std::string>* texts, QImage* shot = nullptr) {
     seam::Then([=] {
       WindowRef about = seam::ModalWindow();
-      texts->push_back(TextOf(about, kPlug));
-      texts->push_back(TextOf(about, kVers));
+      texts->push_back(vantiro::test::ControlText(about, kPlug, 1));
+      texts->push_back(vantiro::test::ControlText(about, kVers, 1));
       if (shot != nullptr) *shot = seam::ModalScreenshot();
     });
     seam::Key(Qt::Key_Return);  // the default button, OK
@@ -128,7 +122,7 @@ TEST_F(About, CancelClosesItTooAndTheCurrentPortComesBack) {
   ASSERT_EQ(NewGWorld(&mine, 32, &bounds, nullptr, nullptr, 0), noErr);
   SetGWorld(mine, nullptr);
   std::vector<std::string> seen;
-  seam::Then([&] { seen.push_back(TextOf(seam::ModalWindow(), kPlug)); });
+  seam::Then([&] { seen.push_back(vantiro::test::ControlText(seam::ModalWindow(), kPlug, 1)); });
   seam::Key(Qt::Key_Escape);
   ShowAbout();
   EXPECT_EQ(seen, std::vector<std::string>{"Vantiro"});

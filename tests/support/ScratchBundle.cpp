@@ -25,6 +25,16 @@ void ScratchBundle::AddResource(const std::string& leaf, const std::string& byte
   WriteFile(root() / "Contents" / "Resources" / leaf, bytes);
 }
 
+std::string ControlText(WindowRef window, OSType signature, int16_t id) {
+  const ControlID cid{signature, id};
+  ControlRef control = nullptr;
+  GetControlByID(window, &cid, &control);
+  char text[256] = {};
+  Size size = 0;
+  GetControlData(control, kControlEntireControl, kControlStaticTextTextTag, sizeof text, text, &size);
+  return std::string(text, static_cast<std::size_t>(size));
+}
+
 void UsePrivateRuntimeFolder() {
   static const std::filesystem::path folder = [] {
     const auto path = std::filesystem::temp_directory_path() / ("vantiro-runtime-" + std::to_string(getuid()));

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/corefoundation/CoreFoundation.h"
+#include "platform/windows/Controls.h"
 #include "tests/testlib/ScratchFolder.h"
 
 namespace vantiro::test {
@@ -23,6 +24,9 @@ class ScratchBundle {
   std::string identifier_;
   CFBundleRef bundle_ = nullptr;
 };
+
+// The text of a window's control, as Mac Roman bytes.
+std::string ControlText(WindowRef window, OSType signature, int16_t id);
 
 // Gives Qt a private runtime folder, so that it starts without warnings on standard
 // error (where the tests read the alerts).

@@ -21,12 +21,6 @@ constexpr OSType kLgnd = FOUR_CHAR_CODE('L', 'g', 'n', 'd');
 constexpr OSType kColr = FOUR_CHAR_CODE('C', 'o', 'l', 'r');
 constexpr OSType kXtra = FOUR_CHAR_CODE('X', 't', 'r', 'a');
 
-std::string TextOf(WindowRef window, OSType sig, int16_t id) {
-  char text[256] = {};
-  Size size = 0;
-  GetControlData(SimpleGetControlByID(window, sig, id), 0, kControlStaticTextTextTag, sizeof text, text, &size);
-  return std::string(text, static_cast<std::size_t>(size));
-}
 
 // The pixel of a window's port at (h, v), as bytes alpha, red, green, blue.
 std::array<uint8_t, 4> PortPixel(WindowRef window, int h, int v) {
@@ -89,7 +83,7 @@ TEST_F(Controls, MissingControlsAreIgnoredByTextAndShowHide) {
   SimpleShowControl(window, kLgnd, 7);
   SimpleSetControlValueByID(window, kSldr, 9, 50);
   EXPECT_EQ(SimpleGetControlValueByID(window, kSldr, 9), 0);
-  EXPECT_EQ(TextOf(window, kLgnd, 1), "10%") << "the existing text is untouched";
+  EXPECT_EQ(ControlText(window, kLgnd, 1), "10%") << "the existing text is untouched";
   EXPECT_TRUE(IsControlVisible(SimpleGetControlByID(window, kLgnd, 1)));
   EXPECT_EQ(SimpleGetControlValueByID(window, kSldr, 1), 10);
 }
@@ -132,11 +126,11 @@ TEST_F(Controls, ValuesAndRangesRoundTripAndAreClamped) {
 TEST_F(Controls, TextsRoundTripInMacRoman) {
   WindowRef window = Open();
   SimpleSetControlText(window, kLgnd, 1, "-20%");
-  EXPECT_EQ(TextOf(window, kLgnd, 1), "-20%");
+  EXPECT_EQ(ControlText(window, kLgnd, 1), "-20%");
   SimpleSetControlText(window, kLgnd, 1, "Caf\x8E");
-  EXPECT_EQ(TextOf(window, kLgnd, 1), "Caf\x8E");
+  EXPECT_EQ(ControlText(window, kLgnd, 1), "Caf\x8E");
   SimpleSetControlText(window, kLgnd, 1, "");
-  EXPECT_EQ(TextOf(window, kLgnd, 1), "");
+  EXPECT_EQ(ControlText(window, kLgnd, 1), "");
   EXPECT_EQ(SetControlData(SimpleGetControlByID(window, kSldr, 1), 0, kControlStaticTextTextTag, 1, "x"),
             errDataNotSupported);
 }

@@ -30,12 +30,6 @@ class NibWindows : public ::testing::Test {
     bundle_.AddWindow("broken", "classy",
                       Layout(Widget("com.tolvane.test.unregistered", "c", 0, 0, 50, 50, "Clip", 1)));
   }
-  std::string TextOf(WindowRef window) {
-    char text[64] = {};
-    Size size = 0;
-    GetControlData(SimpleGetControlByID(window, kName, 1), 0, kControlStaticTextTextTag, sizeof text, text, &size);
-    return std::string(text, static_cast<std::size_t>(size));
-  }
   ScratchBundle bundle_{"com.tolvane.test.nibs"};
 };
 
@@ -43,7 +37,7 @@ TEST_F(NibWindows, OpensEachWindowByName) {
   for (const char* name : {"configNTSC", "configPAL", "configHD"}) {
     WindowRef window = OpenNibWindowFromCFBundle("com.tolvane.test.nibs", "pelmora", name);
     ASSERT_NE(window, nullptr);
-    EXPECT_EQ(TextOf(window), name);
+    EXPECT_EQ(vantiro::test::ControlText(window, kName, 1), name);
     EXPECT_FALSE(IsWindowVisible(window)) << "a new window is hidden until shown";
     Rect bounds;
     GetWindowPortBounds(window, &bounds);
@@ -57,7 +51,7 @@ TEST_F(NibWindows, OpensEachWindowByName) {
 TEST_F(NibWindows, AnEmptyNibNameMeansPelmora) {
   WindowRef window = OpenNibWindowFromCFBundle("com.tolvane.test.nibs", "", "configPAL");
   ASSERT_NE(window, nullptr);
-  EXPECT_EQ(TextOf(window), "configPAL");
+  EXPECT_EQ(vantiro::test::ControlText(window, kName, 1), "configPAL");
   DisposeWindow(window);
 }
 
