@@ -18,10 +18,6 @@
 
 namespace vantiro {
 
-extern WindowRef gTrackingWindow;
-extern uint32_t gEventModifiers;
-extern bool gHaveEventModifiers;
-
 namespace {
 
 std::map<std::string, ToolboxObjectClassRef>& Classes() {
@@ -210,17 +206,17 @@ void ClickCustomControl(ControlRef control, QPoint where, uint32_t modifiers) {
   GetPort(&savedPort);
   SetPortWindowPort(window);
   const Point point = PointOf(where);
-  gEventModifiers = modifiers;
-  gHaveEventModifiers = true;
+  Mouse().eventModifiers = modifiers;
+  Mouse().haveEventModifiers = true;
   ControlPartCode part = HitTest(control, point, modifiers);
   if (part != kControlNoPart && !window->disposed) {
     ControlEvent track(control, kEventControlTrack);
     SetParam(track.event, kEventParamMouseLocation, typeQDPoint, point);
     SetParam(track.event, kEventParamKeyModifiers, typeUInt32, modifiers);
     SetParam(track.event, kEventParamControlPart, typeControlPartCode, part);
-    gTrackingWindow = window;
+    Mouse().trackingWindow = window;
     track.Send(control);
-    gTrackingWindow = nullptr;
+    Mouse().trackingWindow = nullptr;
     GetParam(track.event, kEventParamControlPart, typeControlPartCode, &part);
   }
   if (part != kControlNoPart && !window->disposed) {
@@ -229,7 +225,7 @@ void ClickCustomControl(ControlRef control, QPoint where, uint32_t modifiers) {
     SetParam(hit.event, kEventParamKeyModifiers, typeUInt32, modifiers);
     hit.Send(control);
   }
-  gHaveEventModifiers = false;
+  Mouse().haveEventModifiers = false;
   FlushWindow(window);
   if (!window->disposed) SetPort(savedPort);
 }

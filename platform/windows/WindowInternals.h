@@ -67,6 +67,16 @@ struct OpaqueWindowPtr {
 
 namespace vantiro {
 
+// The press being tracked, and the modifiers of the click being handled. Hidden: they
+// belong to this library alone.
+struct MouseState {
+  WindowRef trackingWindow = nullptr;
+  QEventLoop* trackingLoop = nullptr;
+  uint32_t eventModifiers = 0;
+  bool haveEventModifiers = false;
+};
+[[gnu::visibility("hidden")]] MouseState& Mouse();
+
 // Keeps a window alive while its handlers run.
 class BusyWindow {
  public:

@@ -87,11 +87,10 @@ class MouseReportFilter : public QObject {
 
 }  // namespace
 
-// The press being tracked: set while a custom control handles a mouse-down.
-WindowRef gTrackingWindow = nullptr;
-QEventLoop* gTrackingLoop = nullptr;
-uint32_t gEventModifiers = 0;
-bool gHaveEventModifiers = false;
+MouseState& Mouse() {
+  static MouseState state;
+  return state;
+}
 
 uint32_t KeyModifiersFromQt(Qt::KeyboardModifiers modifiers) {
   uint32_t word = 0;
@@ -277,7 +276,7 @@ void DisposeWindow(WindowRef window) {
   auto& windows = vantiro::Windows();
   windows.erase(std::remove(windows.begin(), windows.end(), window), windows.end());
   for (QEventLoop* loop : window->modalLoops) loop->exit();
-  if (window == vantiro::gTrackingWindow && vantiro::gTrackingLoop != nullptr) vantiro::gTrackingLoop->exit();
+  if (window == vantiro::Mouse().trackingWindow && vantiro::Mouse().trackingLoop != nullptr) vantiro::Mouse().trackingLoop->exit();
   vantiro::DisposeControls(window);
   vantiro::DisposePort(window->port);
   window->port = nullptr;
@@ -356,7 +355,7 @@ OSStatus VantiroSendWindowCommand(WindowRef window, uint32_t commandID) {
 }
 
 uint32_t GetCurrentEventKeyModifiers(void) {
-  if (vantiro::gHaveEventModifiers) return vantiro::gEventModifiers;
+  if (vantiro::Mouse().haveEventModifiers) return vantiro::Mouse().eventModifiers;
   return vantiro::KeyModifiersFromQt(QGuiApplication::keyboardModifiers());
 }
 
@@ -365,20 +364,20 @@ OSStatus TrackMouseLocation(GrafPtr port, Point* outPt, MouseTrackingResult* out
   WindowRef window = nullptr;
   for (WindowRef w : vantiro::Windows())
     if (w->port == port) window = w;
-  if (window == nullptr || !window->widget || window != vantiro::gTrackingWindow) return paramErr;
+  if (window == nullptr || !window->widget || window != vantiro::Mouse().trackingWindow) return paramErr;
   vantiro::FlushWindow(window);
   QEventLoop loop;
   vantiro::MouseReportFilter filter(window->widget, &loop);
   qApp->installEventFilter(&filter);
-  vantiro::gTrackingLoop = &loop;
+  vantiro::Mouse().trackingLoop = &loop;
   loop.exec();
-  vantiro::gTrackingLoop = nullptr;
+  vantiro::Mouse().trackingLoop = nullptr;
   qApp->removeEventFilter(&filter);
   // A window disposed of while the button was down ends the drag.
   const MouseTrackingResult result = filter.done ? filter.result : MouseTrackingResult{kMouseTrackingUserCancelled};
   if (outPt != nullptr) *outPt = filter.where;
   if (outResult != nullptr) *outResult = result;
-  if (result != kMouseTrackingMouseDragged) vantiro::gTrackingWindow = nullptr;
+  if (result != kMouseTrackingMouseDragged) vantiro::Mouse().trackingWindow = nullptr;
   return noErr;
 }
 
