@@ -260,7 +260,7 @@ CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size
   if (order != kCGBitmapByteOrderDefault && order != kCGBitmapByteOrder32Big && order != kCGBitmapByteOrder32Little)
     return nullptr;
   if (bytesPerRow == 0 && data == nullptr) bytesPerRow = width * 4;
-  if (bytesPerRow < width * 4 || bytesPerRow % 4 != 0) return nullptr;
+  if (bytesPerRow < width * 4 || bytesPerRow % 4 != 0 || reinterpret_cast<uintptr_t>(data) % 4 != 0) return nullptr;
 
   auto context = std::make_unique<CGContext>();
   if (data == nullptr) {

@@ -19,7 +19,7 @@ namespace vantiro {
 
 // A new image owning `pixels` (width × height native ARGB words, premultiplied).
 CGImageRef MakeImage(int width, int height, std::vector<uint32_t> pixels);
-// Room for `count` pixels of a new image, contents unspecified: the storage of a recently
+// Room for `count` pixels of a new image, holding whatever it held: the storage of a recently
 // released image where one fits.
 std::vector<uint32_t> NewImagePixels(size_t count);
 const std::vector<uint32_t>& ImagePixels(CGImageRef image);

@@ -48,8 +48,9 @@ void PenRun(CGrafPtr port, int16_t mode, int x, int y, int count) {
   if (area.Empty()) return;
   uint32_t* run = PixelAt(port->pixMap.bits, area.left, y);
   const int n = area.right - area.left;
-  const bool patternSet = mode < 0 || mode > notPatBic || (mode & 4) == 0;
-  const int operation = (mode < 0 || mode > notPatBic) ? 0 : mode & 3;
+  const bool known = mode >= srcCopy && mode <= notPatBic;  // others draw as copy
+  const bool patternSet = !known || (mode & 4) == 0;
+  const int operation = known ? mode & 3 : 0;
   switch (operation) {
     case 0:  // copy
       std::fill_n(run, n, vantiro::RasterWord(patternSet ? port->fore : port->back));
