@@ -49,6 +49,12 @@ TEST(NewGWorld, MakesA32BitRasterOfTheBoundsThatStartsTransparent) {
   EXPECT_EQ(std::memcmp(GetPortBounds(gw, &r), &bounds, sizeof(Rect)), 0);
   EXPECT_EQ(std::memcmp(GetPixBounds(pm, &r), &bounds, sizeof(Rect)), 0);
   EXPECT_EQ(GetPixDepth(pm), 32);
+  EXPECT_EQ(GetPixelsState(pm) & pixelsLocked, 0u) << "unlocked until locked";
+  LockPixels(pm);
+  const GWorldFlags locked = GetPixelsState(pm);
+  UnlockPixels(pm);
+  SetPixelsState(pm, locked);
+  EXPECT_NE(GetPixelsState(pm) & pixelsLocked, 0u) << "a saved state comes back";
   EXPECT_GE(GetPixRowBytes(pm), 13 * 4);
   EXPECT_EQ(GetPixRowBytes(pm) % 4, 0);
   const auto* bytes = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm));
@@ -171,18 +177,6 @@ TEST(Ports, ALentGWorldOutlivesItsBorrowersDisposal) {
   VantiroSetGWorldLent(gw, false);
   DisposeGWorld(gw);
   EXPECT_EQ(VantiroLivePortCount(), before);
-}
-
-TEST(Ports, PixelStateIsKeptAsSet) {
-  Buffer buffer(2, 2);
-  PixMapHandle pm = GetGWorldPixMap(buffer.gw());
-  EXPECT_EQ(GetPixelsState(pm) & pixelsLocked, 0u);
-  EXPECT_TRUE(LockPixels(pm));
-  EXPECT_NE(GetPixelsState(pm) & pixelsLocked, 0u);
-  UnlockPixels(pm);
-  EXPECT_EQ(GetPixelsState(pm) & pixelsLocked, 0u);
-  SetPixelsState(pm, pixelsLocked | pixelsPurgeable);
-  EXPECT_EQ(GetPixelsState(pm), GWorldFlags(pixelsLocked | pixelsPurgeable));
 }
 
 TEST(RectHelpers, BehaveAsTheToolboxDid) {
