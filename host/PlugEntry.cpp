@@ -1,6 +1,9 @@
 #include "host/PlugEntry.h"
 
 #include "host/EffectInfo.h"
+#ifndef VANTIRO_PORTABLE_BUILD
+#include "host/CustomButton.h"
+#endif
 #include "host/RenderPass.h"
 #include "model/Globals.h"
 #include "model/pascalFX.h"
@@ -11,8 +14,10 @@ namespace {
 
 void InitPascal() {}
 
-// Handlers of selectors whose work arrives later answer honestly that they cannot do it.
-HYPluginResult NotYetImplemented(int16_t, PluginParams*) { return kPluginUnimplemented; }
+#ifdef VANTIRO_PORTABLE_BUILD
+// Builds without windows have no settings dialog to open.
+HYPluginResult CustomButton(int16_t, PluginParams*) { return kPluginUnimplemented; }
+#endif
 
 PlugHandler HandlerFor(HYPluginSelector selector) {
   switch (selector) {
@@ -21,7 +26,7 @@ PlugHandler HandlerFor(HYPluginSelector selector) {
     case kPlugFilePlaceHolder: return MakeEffectPlaceHolder;
     case kPlugDoFrame: return EffectDrive;
     case kPlugTerminate: return EffectEnd;
-    case kPlugCustomButtonClick: return NotYetImplemented;
+    case kPlugCustomButtonClick: return CustomButton;
     default: return nullptr;
   }
 }

@@ -1,0 +1,13 @@
+// Fetching frames of the clip from the host into buffers the plug-in owns.
+#pragma once
+
+#include <cstdint>
+
+#include "host/HostInterface.h"
+
+// Fetches frame `frameIndex` + the block's startFrame at the size of `theGW` and copies it
+// into `theGW`, scaled if the host's frame differs in size. With `disposeAfterUse` > 0 the
+// fetched buffer is disposed of after its release. -1 for a negative frame number (the
+// host is not asked); the host's GetFrame result when no frame came back (`theGW`
+// unchanged); otherwise the ReleaseFrame result.
+int16_t GetFrameIntoGW(GWorldPtr theGW, PluginParams* params, int32_t frameIndex, int disposeAfterUse);
