@@ -1,0 +1,191 @@
+// The custom button and the frame fetch: which frame at which size, what the dialog is
+// given, a host without a frame, and GetFrameIntoGW's answers.
+#include <cstring>
+
+#include "dialog/configdlghandler.h"
+#include "host/iMovieGlue.h"
+#include "model/Globals.h"
+#include "platform/quickdraw/QuickDraw.h"
+#include "render/commonprocs.h"
+#include "tests/host/PluginFixture.h"
+
+namespace vantiro::test {
+namespace {
+
+// What the dialog was opened with, seen by a window opener that then opens nothing, so
+// the dialog ends at once without saving.
+struct Opened {
+  int windows = 0;
+  Rect frameBounds{};
+  bool allBlack = false;
+  int32_t minFrame = -1, maxFrame = -1;
+  std::string window;
+} gOpened;
+
+WindowRef Probe(const char*, const char*, const char* window) {
+  const pluginWorkSpace& ws = gConfigWorkSpace;
+  ++gOpened.windows;
+  gOpened.window = window;
+  gOpened.frameBounds = GetPortRect(ws.sourceClip);
+  PixMapHandle pm = GetGWorldPixMap(ws.sourceClip);
+  gOpened.allBlack = true;
+  for (int y = 0; y < gOpened.frameBounds.bottom; ++y) {
+    const auto* row = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm) + y * GetPixRowBytes(pm));
+    for (int x = 0; x < gOpened.frameBounds.right; ++x)
+      if (row[4 * x] != 255 || row[4 * x + 1] != 0 || row[4 * x + 2] != 0 || row[4 * x + 3] != 0) gOpened.allBlack = false;
+  }
+  gOpened.minFrame = ws.minFrameIndex;
+  gOpened.maxFrame = ws.maxFrameIndex;
+  return nullptr;
+}
+
+GWorldPtr NewFrame(int w, int h, uint8_t blue) {
+  GWorldPtr gw = nullptr;
+  const Rect bounds{0, 0, int16_t(h), int16_t(w)};
+  NewGWorld(&gw, 32, &bounds, nullptr, nullptr, 0);
+  PixMapHandle pm = GetGWorldPixMap(gw);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      uint8_t* p = reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm) + y * GetPixRowBytes(pm)) + 4 * x;
+      p[0] = 255, p[1] = uint8_t(x), p[2] = uint8_t(y), p[3] = blue;
+    }
+  return gw;
+}
+
+class CustomButtonTest : public PluginFixture {
+ protected:
+  CustomButtonTest() {
+    gOpened = Opened{};
+    SetConfigWindowOpener(Probe);
+    host.getFrame = [this](int32_t, GWorldPtr* out, int16_t w, int16_t h, HYRefDVQuality, HYFrameCookie* cookie) {
+      lent = NewFrame(w, h, 7);
+      *out = lent;
+      *cookie = &lent;
+      return HYPluginResult(kPluginOK);
+    };
+    host.releaseFrame = [](HYFrameCookie) { return HYPluginResult(kPluginOK); };
+  }
+  ~CustomButtonTest() override {
+    SetConfigWindowOpener(nullptr);
+    DisposeGWorld(lent);
+  }
+  GWorldPtr lent = nullptr;
+};
+
+TEST_F(CustomButtonTest, OpensTheDialogOnTheFrameLastRenderedAtTheFormatsSize) {
+  ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
+  gPascalData->mediaType = 3;
+  gMostRecentStartFrame = 300;
+  gMostRecentFrameCount = 40;
+  host.params.renderFrame = 12;
+  host.calls.clear();
+  const long ports = VantiroLivePortCount();
+  EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginOK);
+  const HostCall* get = host.Last("GetFrame");
+  ASSERT_NE(get, nullptr);
+  EXPECT_EQ(get->args, (std::vector<long long>{312, 960, 540, kDVHighQuality}));
+  EXPECT_EQ(gOpened.window, "configHD");
+  EXPECT_EQ(gOpened.minFrame, 312);
+  EXPECT_EQ(gOpened.maxFrame, 39);
+  const HostCall* release = host.Last("ReleaseFrame");
+  ASSERT_NE(release, nullptr);
+  EXPECT_EQ(release->args[0], static_cast<long long>(reinterpret_cast<uintptr_t>(&lent)));
+  EXPECT_EQ(VantiroLivePortCount(), ports + 1) << "only the host's frame, which it frees itself";
+}
+
+TEST_F(CustomButtonTest, EveryOtherFormatAsksForTheSizeOfItsFrames) {
+  ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
+  const std::pair<int16_t, std::vector<long long>> cases[] = {
+      {0, {0, 720, 480, 1}}, {7, {0, 720, 480, 1}}, {1, {0, 720, 480, 1}}, {2, {0, 720, 576, 1}}};
+  for (const auto& [mediaType, args] : cases) {
+    gPascalData->mediaType = mediaType;
+    EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginOK);
+    EXPECT_EQ(host.Last("GetFrame")->args, args) << "mediaType " << mediaType;
+    DisposeGWorld(lent);
+    lent = nullptr;
+  }
+  EXPECT_EQ(gOpened.maxFrame, 0) << "before any render pass the clip has one position";
+}
+
+TEST_F(CustomButtonTest, WithoutAFrameFromTheHostTheDialogOpensOnBlack) {
+  ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
+  gPascalData->mediaType = 2;
+  host.getFrame = [](int32_t, GWorldPtr* out, int16_t, int16_t, HYRefDVQuality, HYFrameCookie*) {
+    *out = nullptr;
+    return HYPluginResult(kPluginCantGetNeededFrame);
+  };
+  const long ports = VantiroLivePortCount();
+  EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginOK);
+  EXPECT_EQ(gOpened.windows, 1);
+  EXPECT_EQ(gOpened.window, "configPAL");
+  EXPECT_EQ(gOpened.frameBounds.right, 720);
+  EXPECT_EQ(gOpened.frameBounds.bottom, 576);
+  EXPECT_TRUE(gOpened.allBlack);
+  EXPECT_EQ(host.Count("ReleaseFrame"), 0u) << "nothing was lent";
+  EXPECT_EQ(VantiroLivePortCount(), ports) << "the black frame is gone again";
+}
+
+class FrameFetch : public PluginFixture {
+ protected:
+  FrameFetch() {
+    host.getFrame = [this](int32_t, GWorldPtr* out, int16_t, int16_t, HYRefDVQuality, HYFrameCookie* cookie) {
+      *out = served;
+      *cookie = served;
+      return served != nullptr ? HYPluginResult(kPluginOK) : HYPluginResult(kPluginCantGetNeededFrame);
+    };
+    host.releaseFrame = [this](HYFrameCookie) { return releaseAnswer; };
+  }
+  GWorldPtr served = nullptr;
+  HYPluginResult releaseAnswer = kPluginOK;
+};
+
+TEST_F(FrameFetch, ANegativeFrameAsksTheHostNothing) {
+  GWorldPtr into = NewFrame(36, 24, 1);
+  host.params.startFrame = 3;
+  EXPECT_EQ(GetFrameIntoGW(into, &host.params, -5, 1), -1);
+  EXPECT_TRUE(host.calls.empty());
+  DisposeGWorld(into);
+}
+
+TEST_F(FrameFetch, AsksAtTheBuffersSizeAndQualityAndScalesWhatComesBack) {
+  GWorldPtr into = NewFrame(360, 240, 1);
+  served = NewFrame(720, 480, 99);
+  host.params.startFrame = 10;
+  host.params.proxyOnly = true;
+  releaseAnswer = kPluginFailed;
+  EXPECT_EQ(GetFrameIntoGW(into, &host.params, 4, 0), kPluginFailed) << "the release's answer";
+  EXPECT_EQ(host.Last("GetFrame")->args, (std::vector<long long>{14, 360, 240, kDVLowQuality}));
+  PixMapHandle pm = GetGWorldPixMap(into);
+  const auto* p = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm) + 100 * GetPixRowBytes(pm)) + 4 * 50;
+  EXPECT_EQ(p[3], 99) << "the host's picture";
+  EXPECT_EQ(p[1], uint8_t(101)) << "column 50 of 360 is the host's column 101 of 720";
+  host.params.proxyOnly = false;
+  GetFrameIntoGW(into, &host.params, 4, 0);
+  EXPECT_EQ(host.Last("GetFrame")->args[3], kDVHighQuality);
+  DisposeGWorld(served);
+  DisposeGWorld(into);
+}
+
+TEST_F(FrameFetch, DisposesTheFetchedFrameOnlyWhenAsked) {
+  GWorldPtr into = NewFrame(36, 24, 1);
+  served = NewFrame(36, 24, 2);
+  const long ports = VantiroLivePortCount();
+  EXPECT_EQ(GetFrameIntoGW(into, &host.params, 0, 0), kPluginOK);
+  EXPECT_EQ(VantiroLivePortCount(), ports) << "released, not disposed";
+  EXPECT_EQ(GetFrameIntoGW(into, &host.params, 0, 1), kPluginOK);
+  EXPECT_EQ(VantiroLivePortCount(), ports - 1) << "released and disposed";
+  EXPECT_EQ(host.Count("ReleaseFrame"), 2u);
+  DisposeGWorld(into);
+}
+
+TEST_F(FrameFetch, WithoutAFrameTheBufferStaysAndNothingIsReleased) {
+  GWorldPtr into = NewFrame(36, 24, 5);
+  EXPECT_EQ(GetFrameIntoGW(into, &host.params, 2, 1), kPluginCantGetNeededFrame);
+  EXPECT_EQ(host.Count("ReleaseFrame"), 0u);
+  PixMapHandle pm = GetGWorldPixMap(into);
+  EXPECT_EQ(reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm))[3], 5);
+  DisposeGWorld(into);
+}
+
+}  // namespace
+}  // namespace vantiro::test
