@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/Settings.h"
 #include "model/pascalFX.h"
 #include "model/relrects.h"
 #include "platform/coregraphics/CoreGraphics.h"
@@ -35,16 +36,8 @@ struct FrameSize {
 };
 constexpr FrameSize kSizes[] = {{720, 480, "720x480"}, {1280, 720, "1280x720"}, {1920, 1080, "1920x1080"}};
 
-struct Setting {
-  const char* name;
-  relRect rect;
-  int16_t sx, sy, sr;
-};
-constexpr Setting kSettings[] = {
-    {"whole frame, sliders 0", {0, 1, 0, 1}, 0, 0, 0},
-    {"half size +100%/+20%", {0.25, 0.75, 0.25, 0.75}, 100, 20, 0},
-    {"same, turned 12%", {0.25, 0.75, 0.25, 0.75}, 100, 20, 12},
-};
+using vantiro::bench::kSettings;
+using vantiro::bench::Setting;
 constexpr RGBColor kBackground{0x2000, 0x4000, 0x6000};
 
 // A frame of smooth colour, bytes A, R, G, B.
