@@ -14,5 +14,6 @@ int RunRender(const Args& args, const std::string& bundle);
 int RunDemo(const Args& args, const std::string& bundle);
 int RunPlaceholder(const Args& args, const std::string& bundle);
 int RunSettings(const Args& args);
+int RunConfigure(const Args& args, const std::string& bundle);
 
 }  // namespace vantiro

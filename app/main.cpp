@@ -27,6 +27,10 @@ constexpr const char* kUsage =
     "                              demo.mp4 and demo-sheet.png; your settings are not touched\n"
     "  placeholder IN OUT.png [--at FRAME] [--size WxH]\n"
     "                              the filter's placeholder picture of a frame (default: middle)\n"
+    "  configure [IN] [--at FRAME] [--format ntsc|pal|hd]\n"
+    "                              open the filter's settings dialog on a frame of IN (default:\n"
+    "                              the first; without IN, the built-in clip); OK saves the\n"
+    "                              settings. --format sets the saved video format first\n"
     "  settings [options]          show the saved settings, or change them:\n"
     "      --rect L,R,T,B          the rectangle in fractions of the frame (0,1,0,1 is all)\n"
     "      --width PCT --height PCT   size change in percent (-100..200)\n"
@@ -64,6 +68,7 @@ int main(int argc, char** argv) {
     if (command == "demo") return vantiro::RunDemo(args, bundle);
     if (command == "placeholder") return vantiro::RunPlaceholder(args, bundle);
     if (command == "settings") return vantiro::RunSettings(args);
+    if (command == "configure") return vantiro::RunConfigure(args, bundle);
     throw vantiro::UsageError("unknown command '" + command + "'");
   } catch (const vantiro::UsageError& e) {
     std::cerr << "vantiro: " << e.what() << "\nTry 'vantiro --help'.\n";
