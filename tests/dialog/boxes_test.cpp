@@ -1,0 +1,131 @@
+// The colour box with the colour picker, and the picture box.
+#include "dialog/dlgUtils.h"
+#include "model/Globals.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/MacWindows.h"
+#include "support/carbonmacros.h"
+#include "tests/dialog/DialogFixture.h"
+
+namespace vantiro::test {
+namespace {
+
+constexpr RGBColor kPlum{0x6600, 0x2200, 0x5500};
+
+class Boxes : public DialogTest {
+ protected:
+  static Picture Swatch() { return PortPicture(seam::ModalWindow(), BoundsOf(kSigColr, 1)); }
+  // Every pixel of the swatch inside its black outline has this colour.
+  static ::testing::AssertionResult Shows(const Picture& swatch, Pixel colour) {
+    for (int y = 0; y < swatch.height; ++y)
+      for (int x = 0; x < swatch.width; ++x) {
+        const bool edge = x == 0 || y == 0 || x == swatch.width - 1 || y == swatch.height - 1;
+        const Pixel want = edge ? Opaque(0, 0, 0) : colour;
+        if (!(swatch.at(x, y) == want))
+          return ::testing::AssertionFailure() << "at " << x << "," << y << ": " << swatch.at(x, y) << " not " << want;
+      }
+    return ::testing::AssertionSuccess();
+  }
+};
+
+TEST_F(Boxes, AColourPickedForTheBackgroundReachesTheSwatchTheRecordAndThePreview) {
+  config->colors[0] = kPlum;
+  config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
+  seam::Then([&] { EXPECT_TRUE(Shows(Swatch(), Opaque(0x66, 0x22, 0x55))); });
+  seam::ClickControl(kSigColr, 1);
+  seam::PickColor(RGBColor{0x1E1E, 0x9A9A, 0x3C3C});
+  Picture preview;
+  seam::Then([&] {
+    EXPECT_EQ(SimpleGetControlValueByID(seam::ModalWindow(), kSigColr, 1), 0x1E9A3C);
+    EXPECT_TRUE(Shows(Swatch(), Opaque(0x1E, 0x9A, 0x3C)));
+    preview = PortPicture(seam::ModalWindow(), BoundsOf(kSigClip, 1));
+  });
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  EXPECT_EQ(config->colors[0].red, 0x1E00);
+  EXPECT_EQ(config->colors[0].green, 0x9A00);
+  EXPECT_EQ(config->colors[0].blue, 0x3C00);
+  EXPECT_EQ(preview.at(40, 40), Opaque(0x1E, 0x9A, 0x3C)) << "the background around the rectangle";
+}
+
+TEST_F(Boxes, WhiteStaysWhiteThroughThePicker) {
+  seam::ClickControl(kSigColr, 1);
+  seam::PickColor(RGBColor{65535, 65535, 65535});
+  int32_t value = 0;
+  seam::Then([&] { value = SimpleGetControlValueByID(seam::ModalWindow(), kSigColr, 1); });
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  EXPECT_EQ(value, 16777215);
+  EXPECT_EQ(config->colors[0].red, 65280) << "the high byte only";
+}
+
+TEST_F(Boxes, CancellingThePickerChangesNothing) {
+  config->colors[0] = kPlum;
+  seam::ClickControl(kSigColr, 1);
+  seam::CancelColorPicker();
+  seam::Then([&] { EXPECT_TRUE(Shows(Swatch(), Opaque(0x66, 0x22, 0x55))); });
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  EXPECT_EQ(config->colors[0].red, kPlum.red);
+  EXPECT_EQ(config->colors[0].green, kPlum.green);
+  EXPECT_EQ(config->colors[0].blue, kPlum.blue);
+}
+
+TEST_F(Boxes, AWidePictureIsLetterboxedInThePictureBox) {
+  const auto file = WritePictureFile(prefs, "wide.png", 1000, 400);
+  seam::Then([&] {
+    const Picture empty = PortPicture(seam::ModalWindow(), BoundsOf(kSigPict, 1));
+    EXPECT_EQ(empty.at(empty.width / 2, empty.height / 2), Opaque(255, 255, 255)) << "empty and white";
+    EXPECT_EQ(empty.at(0, empty.height / 2), Opaque(0, 0, 0)) << "with its frame";
+  });
+  seam::ClickControl(kSigPict, 1);  // the box itself sends the picture command
+  seam::ChooseFile(file.string());
+  Picture box;
+  seam::Then([&] { box = PortPicture(seam::ModalWindow(), BoundsOf(kSigPict, 1)); });
+  seam::Key(Qt::Key_Escape);
+  RunDialog();
+
+  // 1000 × 400 in 128 × 96: 128 × 51, its centre on the box's; the stripe is its top tenth.
+  ASSERT_EQ(box.width, 128);
+  ASSERT_EQ(box.height, 96);
+  const int height = int(128 * 400.0 / 1000 + 0.5), top = 96 / 2 - height / 2;
+  const Pixel red = Opaque(200, 30, 40), blue = Opaque(20, 40, 220), white = Opaque(255, 255, 255);
+  for (int x = 1; x < 127; ++x) {
+    EXPECT_EQ(box.at(x, 0), Opaque(0, 0, 0));
+    for (int y = 1; y < top - 1; ++y) ASSERT_EQ(box.at(x, y), white) << x << "," << y;
+    for (int y = top + 1; y < top + height / 10 - 1; ++y) ASSERT_EQ(box.at(x, y), blue) << x << "," << y;
+    for (int y = top + height / 10 + 2; y < top + height - 1; ++y) ASSERT_EQ(box.at(x, y), red) << x << "," << y;
+    for (int y = top + height + 1; y < 95; ++y) ASSERT_EQ(box.at(x, y), white) << x << "," << y;
+  }
+}
+
+TEST_F(Boxes, DisabledBoxesDrawNothingOfTheirOwn) {
+  const auto first = WritePictureFile(prefs, "first.png", 200, 150);
+  const auto second = WritePictureFile(prefs, "second.png", 100, 300);
+  config->colors[0] = kPlum;
+  Picture pictureBefore, pictureAfter, swatch;
+  seam::Command(FOUR_CHAR_CODE('P', 'i', 'c', 't'));
+  seam::ChooseFile(first.string());
+  seam::Then([&] {
+    WindowRef w = seam::ModalWindow();
+    pictureBefore = PortPicture(w, BoundsOf(kSigPict, 1));
+    HiliteControl(SimpleGetControlByID(w, kSigPict, 1), kControlDisabledPart);
+    HiliteControl(SimpleGetControlByID(w, kSigColr, 1), kControlDisabledPart);
+  });
+  seam::Command(FOUR_CHAR_CODE('P', 'i', 'c', 't'));  // another picture, which a drawing box would show
+  seam::ChooseFile(second.string());
+  seam::Then([&] {
+    pictureAfter = PortPicture(seam::ModalWindow(), BoundsOf(kSigPict, 1));
+    swatch = Swatch();
+  });
+  seam::Key(Qt::Key_Escape);
+  RunDialog();
+  EXPECT_TRUE(Matches(pictureAfter, pictureBefore, 0, "disabled-picture-box"));
+  // The disabled swatch is erased: one colour, no outline, not the plum.
+  const Pixel erased = swatch.at(0, 0);
+  for (const Pixel& p : swatch.pixels) ASSERT_EQ(p, erased);
+  EXPECT_NE(erased, Opaque(0x66, 0x22, 0x55));
+  EXPECT_NE(erased, Opaque(0, 0, 0));
+}
+
+}  // namespace
+}  // namespace vantiro::test

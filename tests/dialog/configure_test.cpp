@@ -1,0 +1,157 @@
+// vantiro configure, run in this process against the real bundle so the dialog can be
+// driven; and its refusals, run as a user runs them.
+#include <QDir>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/Commands.h"
+#include "app/media/MediaWriter.h"
+#include "app/media/VideoReader.h"
+#include "dialog/dlgUtils.h"
+#include "model/pascalFX.h"
+#include "model/prefsloader.h"
+#include "platform/quickdraw/QuickDraw.h"
+#include "platform/windows/MacWindows.h"
+#include "support/carbonmacros.h"
+#include "tests/dialog/DialogFixture.h"
+#include "tests/support/ScratchBundle.h"
+#include "tests/testlib/RunVantiro.h"
+
+namespace vantiro::test {
+namespace {
+
+namespace fs = std::filesystem;
+constexpr int kW = 96, kH = 64, kFrames = 12;
+
+// Frame n: a horizontal ramp in red, its blue channel counting the frame.
+void MakeClip(const std::string& path) {
+  WriterSettings s;
+  s.path = path;
+  s.width = kW;
+  s.height = kH;
+  s.fpsNum = 25;
+  std::string error;
+  auto writer = MediaWriter::Create(s, &error);
+  ASSERT_NE(writer, nullptr) << error;
+  std::vector<uint8_t> pic(kW * kH * 4);
+  for (int n = 0; n < kFrames; ++n) {
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        uint8_t* p = &pic[4 * (y * kW + x)];
+        p[0] = 255, p[1] = uint8_t(40 + x * 2), p[2] = 90, p[3] = uint8_t(n * 20);
+      }
+    ASSERT_TRUE(writer->WriteVideo(pic.data(), kW * 4, &error)) << error;
+  }
+  ASSERT_TRUE(writer->Finish(&error)) << error;
+}
+
+Picture ReadPicture(const std::string& path) {
+  std::string error;
+  auto reader = VideoReader::Open(path, &error);
+  EXPECT_NE(reader, nullptr) << error;
+  Picture out(kW, kH);
+  if (reader) {
+    EXPECT_TRUE(reader->ReadFrame(0, kW, kH, true, reinterpret_cast<uint8_t*>(out.pixels.data()), kW * 4, &error));
+  }
+  return out;
+}
+
+class Configure : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    UsePrivateRuntimeFolder();
+    prefs.UseAsPreferencesFolder();
+    seam::SetStallLimit(60);
+    MakeClip(clip.string());
+  }
+  void TearDown() override {
+    EXPECT_TRUE(seam::Done());
+    seam::Reset();
+    EXPECT_EQ(LiveWindowCount(), 0);
+  }
+  std::string SettingsFile() const { return ReadFile(prefs / "vloqa-Prefs"); }
+
+  ScratchFolder prefs, work;
+  fs::path clip = work / "clip.mp4";
+};
+
+TEST_F(Configure, OkSavesAndTheNextRenderUsesTheSettings) {
+  ASSERT_EQ(RunVantiro("render " + clip.string() + " " + (work / "before.png").string() + " --from 3 --frames 1").status, 0);
+  const long ports = VantiroLivePortCount();
+  int shownBlue = -1;
+  seam::Then([&] {
+    const Rect editor = GetControlBox(SimpleGetControlByID(seam::ModalWindow(), kSigClip, 1));
+    shownBlue = WindowPicture(seam::ModalWindow(), editor).at(100, 100).b;
+    EXPECT_EQ(ControlText(seam::ModalWindow(), kSigClpM, 1), "0/8") << "frames 3 to 11";
+  });
+  seam::DragSlider(kSigClpS, 1, 5);  // frames fetched, released and disposed of by the filter
+  seam::DragSlider(kSigSldr, 1, -50);
+  seam::Key(Qt::Key_Return);
+  EXPECT_EQ(RunConfigure({clip.string(), "--at", "3"}, VANTIRO_TEST_BUNDLE), 0);
+  EXPECT_NEAR(shownBlue, 60, 12) << "the dialog opened on frame 3";
+  EXPECT_EQ(VantiroLivePortCount(), ports) << "the host freed every frame it lent, once";
+
+  pluginDataPtr stored = nullptr;
+  pNewConfig(&stored);
+  ResetConfig(stored, true);
+  ASSERT_TRUE(ReadConfig(stored));
+  EXPECT_NEAR(stored->sliders[0], -50, 3);
+  pDestroyConfig(stored);
+
+  ASSERT_EQ(RunVantiro("render " + clip.string() + " " + (work / "after.png").string() + " --from 3 --frames 1").status, 0);
+  const Picture before = ReadPicture((work / "before.png").string());
+  const Picture after = ReadPicture((work / "after.png").string());
+  // Half the width now: the left and right quarters are the white background.
+  EXPECT_NE(before.at(4, kH / 2), Opaque(255, 255, 255));
+  EXPECT_EQ(after.at(4, kH / 2), Opaque(255, 255, 255));
+  EXPECT_EQ(after.at(kW - 5, kH / 2), Opaque(255, 255, 255));
+}
+
+TEST_F(Configure, CancelLeavesTheSettingsFileAsItWas) {
+  ASSERT_EQ(RunVantiro("settings --rotation 20").status, 0);
+  const std::string before = SettingsFile();
+  seam::DragSlider(kSigSldr, 3, -70);
+  seam::Command(FOUR_CHAR_CODE('R', 's', 'e', 't'));
+  seam::Key(Qt::Key_Escape);
+  EXPECT_EQ(RunConfigure({clip.string()}, VANTIRO_TEST_BUNDLE), 0);
+  EXPECT_EQ(SettingsFile(), before);
+}
+
+TEST_F(Configure, TheBuiltInClipInTheChosenFormat) {
+  seam::Then([&] {
+    const Rect editor = GetControlBox(SimpleGetControlByID(seam::ModalWindow(), kSigClip, 1));
+    EXPECT_EQ(editor.right - editor.left, 640) << "the HD window";
+    EXPECT_EQ(ControlText(seam::ModalWindow(), kSigClpM, 1), "0/89");
+  });
+  seam::Key(Qt::Key_Escape);
+  EXPECT_EQ(RunConfigure({"--format", "hd"}, VANTIRO_TEST_BUNDLE), 0);
+  pluginDataPtr stored = nullptr;
+  pNewConfig(&stored);
+  ResetConfig(stored, true);
+  ASSERT_TRUE(ReadConfig(stored));
+  EXPECT_EQ(stored->mediaType, kMediaHD) << "the format was saved before the dialog opened";
+  pDestroyConfig(stored);
+}
+
+TEST_F(Configure, RefusesWhatItCannotDo) {
+  auto r = RunVantiro("configure " + (work / "missing.mp4").string());
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("does not exist"), std::string::npos) << r.err;
+  r = RunVantiro("configure " + clip.string() + " --format secam");
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("ntsc, pal or hd"), std::string::npos) << r.err;
+  r = RunVantiro("configure " + clip.string() + " --at 12");
+  EXPECT_EQ(r.status, 2) << r.err;
+  // Without a screen the dialog could never be answered.
+  const std::string platform = std::getenv("QT_QPA_PLATFORM") ? std::getenv("QT_QPA_PLATFORM") : "";
+  unsetenv("QT_QPA_PLATFORM");
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  r = RunVantiro("configure " + clip.string());
+  setenv("QT_QPA_PLATFORM", platform.c_str(), 1);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("needs a display"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace vantiro::test

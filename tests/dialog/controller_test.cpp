@@ -1,0 +1,407 @@
+// The settings dialog's controller, driven through its window: OK and Cancel, the video
+// format, frame steps, reset, whole frame, help, pictures, a failing window opener, and
+// pictures of the three windows.
+#include <QDesktopServices>
+#include <QObject>
+#include <QUrl>
+#include <filesystem>
+#include <optional>
+
+#include "dialog/configdlghandler.h"
+#include "dialog/dlgUtils.h"
+#include "model/Globals.h"
+#include "model/pascalFX.h"
+#include "model/prefsloader.h"
+#include "platform/alerts/Alerts.h"
+#include "platform/coregraphics/CGImage.h"
+#include "platform/windows/MacWindows.h"
+#include "support/EasyFile.h"
+#include "support/carbonmacros.h"
+#include "support/commonprocs.h"
+#include "tests/dialog/DialogFixture.h"
+#include "tests/support/ScratchBundle.h"
+
+namespace vantiro::test {
+namespace {
+
+constexpr uint32_t Cmd(const char (&c)[5]) { return FOUR_CHAR_CODE(c[0], c[1], c[2], c[3]); }
+
+std::vector<AlertContent> gAlerts;
+int16_t RecordAlert(const AlertContent& alert) {
+  gAlerts.push_back(alert);
+  return 1;
+}
+
+// What the saved settings hold: a fresh record overlaid with the file, or nothing.
+std::optional<std::vector<uint8_t>> Saved() {
+  pluginDataPtr stored = nullptr;
+  pNewConfig(&stored);
+  ResetConfig(stored, true);
+  const bool found = ReadConfig(stored);
+  std::vector<uint8_t> bytes = Bytes(stored);
+  pDestroyConfig(stored);
+  return found ? std::optional(bytes) : std::nullopt;
+}
+
+CGImageRef LoadPicture(const std::filesystem::path& path) {
+  CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, CFSTR(path.c_str()));
+  CGImageRef image = GetCGImageFromURLUsingCG(url);
+  CFRelease(url);
+  return image;
+}
+
+class Controller : public DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    gAlerts.clear();
+    SetAlertPresenter(RecordAlert);
+  }
+  void TearDown() override {
+    SetAlertPresenter(nullptr);
+    DialogTest::TearDown();
+  }
+  // The frame editor's size tells the windows apart.
+  void ExpectWindowOfFormat(int width, const char* why) {
+    seam::Then([=] {
+      const Rect r = BoundsOf(kSigClip, 1);
+      EXPECT_EQ(r.right - r.left, width) << why;
+      EXPECT_EQ(r.bottom - r.top, 360) << why;
+    });
+  }
+};
+
+// The value a slider landed on after a drag: a pixel holds more than one value.
+int32_t SliderValue(int16_t n) { return SimpleGetControlValueByID(seam::ModalWindow(), kSigSldr, n); }
+
+TEST_F(Controller, OkSavesTheEditedSettings) {
+  ExpectWindowOfFormat(540, "NTSC, 3:2");
+  seam::DragSlider(kSigSldr, 1, 40);
+  int32_t dragged = 0;
+  seam::Then([&] { dragged = SliderValue(1); });
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  EXPECT_NEAR(dragged, 40, 3);
+  EXPECT_EQ(config->sliders[0], dragged);
+  const auto saved = Saved();
+  ASSERT_TRUE(saved.has_value()) << "OK writes the settings file";
+  pluginDataPtr stored = nullptr;
+  pNewConfig(&stored);
+  ResetConfig(stored, true);
+  ReadConfig(stored);
+  EXPECT_EQ(stored->sliders[0], dragged);
+  pDestroyConfig(stored);
+}
+
+TEST_F(Controller, CancelAfterEditsAResetAndAFormatChangeRestoresTheRecordByteForByte) {
+  config->startRel = relRect{0.1, 0.7, 0.2, 0.9};
+  config->sliders[0] = 10, config->sliders[1] = -20, config->sliders[2] = 5, config->sliders[4] = 9;
+  config->colors[0] = RGBColor{0x1200, 0x3400, 0x5600};
+  config->keepProps = true;
+  config->blendMode = 3;
+  SaveConfig(config);
+  const auto before = Bytes(config);
+  const auto savedBefore = Saved();
+
+  seam::DragSlider(kSigSldr, 2, 80);
+  seam::Command(Cmd("Sall"));
+  seam::Command(Cmd("Rset"));
+  seam::DragSlider(kSigSldr, 1, -60);
+  seam::ChoosePopUpItem(kSigMedi, 1, 3);
+  ExpectWindowOfFormat(640, "the HD window after the change");
+  seam::DragSlider(kSigSldr, 3, 33);
+  seam::Then([&] { EXPECT_NE(Bytes(config), before) << "the edits reached the record"; });
+  seam::Key(Qt::Key_Escape);
+  RunDialog();
+
+  EXPECT_EQ(Bytes(config), before);
+  EXPECT_EQ(Saved(), savedBefore) << "Cancel saves nothing";
+}
+
+TEST_F(Controller, AFormatChangeReopensThatFormatsWindowWithTheEdits) {
+  WindowRef first = nullptr, second = nullptr;
+  int32_t dragged = 0;
+  seam::Then([&] { first = seam::ModalWindow(); });
+  seam::DragSlider(kSigSldr, 1, 30);
+  seam::Then([&] { dragged = SliderValue(1); });
+  seam::Command(Cmd("Adva"));
+  seam::ChoosePopUpItem(kSigMedi, 1, 2);
+  ExpectWindowOfFormat(450, "PAL, 5:4");
+  seam::Then([&] {
+    second = seam::ModalWindow();
+    EXPECT_EQ(SimpleGetControlValueByID(second, kSigSldr, 1), dragged);
+    EXPECT_EQ(TextOf(kSigLgnd, 1), std::to_string(dragged) + "%");
+    EXPECT_EQ(SimpleGetControlValueByID(second, kSigMedi, 1), 2);
+    EXPECT_EQ(SimpleGetControlValueByID(second, kSigClpS, 1), 1) << "the clip position survives";
+    EXPECT_EQ(TextOf(kSigClpM, 1), "1/9");
+  });
+  seam::ChoosePopUpItem(kSigMedi, 1, 2);  // the format it already has
+  seam::Then([&] { EXPECT_EQ(seam::ModalWindow(), second) << "choosing the same format reopens nothing"; });
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  EXPECT_NE(first, second);
+  EXPECT_EQ(config->mediaType, kMediaPAL);
+  EXPECT_EQ(config->sliders[0], dragged);
+}
+
+TEST_F(Controller, AFormatOutsideTheMenuOpensTheNtscWindow) {
+  config->mediaType = 7;
+  ExpectWindowOfFormat(540, "any other value is NTSC");
+  seam::Key(Qt::Key_Escape);
+  RunDialog();
+  EXPECT_EQ(config->mediaType, 7) << "Cancel keeps even an odd value";
+}
+
+TEST_F(Controller, FrameStepsStopAtBothEndsAndShowThePosition) {
+  host.params.startFrame = 100;
+  seam::Then([&] { EXPECT_EQ(TextOf(kSigClpM, 1), "0/2"); });
+  seam::Command(Cmd("Revi"));
+  seam::Then([&] { EXPECT_TRUE(lender.fetched.empty()) << "nothing before position 0"; });
+  for (int i = 0; i < 3; ++i) seam::Command(Cmd("Adva"));
+  seam::Then([&] {
+    EXPECT_EQ(TextOf(kSigClpM, 1), "2/2");
+    EXPECT_EQ(gConfigWorkSpace.currFrameIndex, 2);
+    EXPECT_EQ(lender.fetched, (std::vector<int32_t>{106, 107})) << "first frame 5 + position + startFrame";
+    // The preview shows the fetched frame: its blue channel counts the frame.
+    const Rect r = BoundsOf(kSigClip, 1);
+    const Picture shown = PortPicture(seam::ModalWindow(), r);
+    EXPECT_EQ(shown.at(shown.width / 3, shown.height / 3).b, ClipFrame(107, 4, 4).at(0, 0).b);
+  });
+  seam::Command(Cmd("Revi"));
+  seam::Then([&] {
+    EXPECT_EQ(TextOf(kSigClpM, 1), "1/2");
+    EXPECT_EQ(SimpleGetControlValueByID(seam::ModalWindow(), kSigClpS, 1), 1);
+  });
+  seam::Key(Qt::Key_Escape);
+  RunDialog(ClipFrame(105, 720, 480), 5, 3);
+  EXPECT_EQ(lender.released, 3) << "every fetched frame is released";
+}
+
+TEST_F(Controller, AClipOfOneFrameHasOnePosition) {
+  seam::Then([&] {
+    EXPECT_EQ(TextOf(kSigClpM, 1), "0/0");
+    EXPECT_EQ(GetControl32BitMaximum(SimpleGetControlByID(seam::ModalWindow(), kSigClpS, 1)), 0);
+  });
+  seam::Command(Cmd("Adva"));
+  seam::Command(Cmd("Revi"));
+  seam::Key(Qt::Key_Escape);
+  RunDialog(ClipFrame(0, 720, 480), 0, 1);
+  EXPECT_TRUE(lender.fetched.empty());
+}
+
+TEST_F(Controller, ResetKeepsTheFormatAndThePictureAndShowsTheDefaults) {
+  const auto picture = WritePictureFile(prefs, "p.png", 64, 48);
+  CGImageRef image = LoadPicture(picture);
+  config->theOriginalImage = image;
+  config->mediaType = kMediaHD;
+  config->sliders[0] = 50, config->sliders[2] = -12;
+  config->startRel = relRect{0.2, 0.6, 0.1, 0.5};
+  config->colors[0] = RGBColor{0, 0, 0xFF00};
+  config->frameEndColor = RGBColor{1, 2, 3};
+  config->keepProps = true;
+  config->blendMode = 4;
+  seam::Command(Cmd("Rset"));
+  seam::Then([&] {
+    WindowRef w = seam::ModalWindow();
+    EXPECT_EQ(SimpleGetControlValueByID(w, kSigSldr, 1), 0);
+    EXPECT_EQ(SimpleGetControlValueByID(w, kSigSldr, 3), 0);
+    EXPECT_EQ(TextOf(kSigLgnd, 3), "0%");
+    EXPECT_EQ(SimpleGetControlValueByID(w, kSigProp, 1), 0);
+    EXPECT_EQ(SimpleGetControlValueByID(w, kSigBlnd, 1), 1);
+    EXPECT_EQ(SimpleGetControlValueByID(w, kSigColr, 1), 0xFFFFFF);
+    EXPECT_EQ(SimpleGetControlValueByID(w, kSigMedi, 1), kMediaHD);
+  });
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+
+  pluginDataPtr expected = nullptr;
+  pNewConfig(&expected);
+  ResetConfig(expected, true);
+  expected->mediaType = kMediaHD;
+  expected->theOriginalImage = image;
+  expected->frameEndColor = RGBColor{1, 2, 3};
+  EXPECT_EQ(Bytes(config), Bytes(expected));
+  pDestroyConfig(expected);
+}
+
+TEST_F(Controller, WholeFrameMakesTheRectangleCoverThePreview) {
+  config->startRel = relRect{0.3, 0.4, 0.5, 0.6};
+  seam::Command(Cmd("Sall"));
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  EXPECT_EQ(config->startRel.left, 0.0);
+  EXPECT_EQ(config->startRel.right, 1.0);
+  EXPECT_EQ(config->startRel.top, 0.0);
+  EXPECT_EQ(config->startRel.bottom, 1.0);
+}
+
+TEST_F(Controller, InfoShowsTheAboutWindowOverTheDialogAndLeavesItAsItWas) {
+  std::string name;
+  WindowRef dialog = nullptr;
+  seam::Then([&] { dialog = seam::ModalWindow(); });
+  seam::Command(Cmd("Info"));
+  seam::Then([&] {
+    EXPECT_NE(seam::ModalWindow(), dialog);
+    name = ControlText(seam::ModalWindow(), FOUR_CHAR_CODE('P', 'l', 'u', 'g'), 1);
+  });
+  seam::Key(Qt::Key_Return);
+  seam::Then([&] { EXPECT_EQ(seam::ModalWindow(), dialog); });
+  seam::Key(Qt::Key_Escape);
+  const auto before = Bytes(config);
+  RunDialog();
+  EXPECT_EQ(name, "Vantiro");
+  EXPECT_EQ(Bytes(config), before);
+}
+
+// Receives the documents the desktop is asked to open.
+class DocumentCatcher : public QObject {
+  Q_OBJECT
+ public:
+  std::vector<QUrl> opened;
+ public slots:
+  void open(const QUrl& url) { opened.push_back(url); }
+};
+
+TEST_F(Controller, HelpOpensTheGuideFromTheBundle) {
+  DocumentCatcher catcher;
+  seam::Then([&] { QDesktopServices::setUrlHandler("file", &catcher, "open"); });
+  seam::Command(Cmd("Help"));
+  seam::Then([&] { QDesktopServices::unsetUrlHandler("file"); });
+  seam::Command(Cmd("Help"));  // offscreen there is no desktop to ask
+  seam::Key(Qt::Key_Escape);
+  RunDialog();
+  ASSERT_EQ(catcher.opened.size(), 1u);
+  const std::filesystem::path manual =
+      std::filesystem::path(VANTIRO_TEST_BUNDLE) / "Contents" / "Resources" / "manual.pdf";
+  EXPECT_EQ(catcher.opened[0].toLocalFile().toStdString(), manual.string());
+  ASSERT_EQ(gAlerts.size(), 1u);
+  EXPECT_EQ(gAlerts[0].text, "LSOpen failed with -10814");
+}
+
+TEST_F(Controller, HelpWithoutAGuideInTheBundleSaysSo) {
+  // The same identifier registered last is the bundle found: one with the windows only.
+  ScratchBundle bare(cMyBundleID);
+  for (const char* window : {"configNTSC", "configPAL", "configHD"})
+    bare.AddWindow("pelmora", window,
+                   ReadFile(std::filesystem::path(VANTIRO_TEST_BUNDLE) / "Contents/Resources/pelmora.nib" /
+                            (std::string(window) + ".ui")));
+  seam::Command(Cmd("Help"));
+  seam::Key(Qt::Key_Escape);
+  RunDialog();
+  ASSERT_EQ(gAlerts.size(), 1u);
+  EXPECT_EQ(gAlerts[0].text, "Cannot locate manual in bundle");
+}
+
+TEST(HelpWithoutTheBundle, ShowsTheNoticeAndReportsFailure) {
+  std::vector<AlertContent>& alerts = gAlerts;
+  alerts.clear();
+  SetAlertPresenter(RecordAlert);
+  EXPECT_FALSE(OpenManual());
+  SetAlertPresenter(nullptr);
+  ASSERT_EQ(alerts.size(), 1u);
+  EXPECT_EQ(alerts[0].text, "Cannot Locate Bundle. Proceed with caution. Crash imminent");
+}
+
+TEST_F(Controller, APictureChosenInACancelledDialogIsReleasedAndTheEarlierOneSurvives) {
+  CGImageRef earlier = LoadPicture(WritePictureFile(prefs, "earlier.png", 640, 480));
+  config->theOriginalImage = earlier;
+  const long images = LiveImageCount();
+  const auto second = WritePictureFile(prefs, "second.png", 300, 100);
+  const auto third = WritePictureFile(prefs, "third.png", 100, 300);
+  seam::Command(Cmd("Pict"));
+  seam::ChooseFile(second.string());
+  seam::Then([&] {
+    EXPECT_EQ(CGImageGetWidth(config->theOriginalImage), 300u);
+    EXPECT_EQ(LiveImageCount(), images + 1) << "the earlier picture is kept for Cancel";
+  });
+  seam::Command(Cmd("Pict"));
+  seam::ChooseFile(third.string());
+  seam::Then([&] { EXPECT_EQ(LiveImageCount(), images + 1) << "the second picture, chosen here, is gone"; });
+  seam::Key(Qt::Key_Escape);
+  RunDialog();
+  EXPECT_EQ(config->theOriginalImage, earlier);
+  EXPECT_EQ(CGImageGetWidth(earlier), 640u) << "alive and whole";
+  EXPECT_EQ(LiveImageCount(), images);
+}
+
+TEST_F(Controller, OkReleasesThePictureItReplaced) {
+  CGImageRef earlier = LoadPicture(WritePictureFile(prefs, "earlier.png", 640, 480));
+  config->theOriginalImage = earlier;
+  const long images = LiveImageCount();
+  const auto chosen = WritePictureFile(prefs, "chosen.png", 200, 100);
+  seam::Command(Cmd("Pict"));
+  seam::ChooseFile(chosen.string());
+  seam::Command(Cmd("Pict"));
+  seam::CancelChooser();  // nothing changes
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  ASSERT_NE(config->theOriginalImage, nullptr);
+  EXPECT_EQ(CGImageGetWidth(config->theOriginalImage), 200u);
+  EXPECT_EQ(LiveImageCount(), images) << "the earlier picture was released, the chosen one is held";
+}
+
+TEST_F(Controller, AFileThatIsNoPictureLeavesNone) {
+  const auto text = prefs / "notes.txt";
+  WriteFile(text, "not a picture");
+  seam::Command(Cmd("Pict"));
+  seam::ChooseFile(text.string());
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  EXPECT_EQ(config->theOriginalImage, nullptr);
+  EXPECT_TRUE(gAlerts.empty()) << "no message";
+}
+
+int gOpened = 0;
+WindowRef OpenOnceThenFail(const char* identifier, const char* nib, const char* window) {
+  return gOpened++ == 0 ? OpenNibWindowFromCFBundle(identifier, nib, window) : nullptr;
+}
+
+TEST_F(Controller, AWindowOpenerThatGivesNoWindowEndsTheDialogWithoutSaving) {
+  gOpened = 0;
+  SetConfigWindowOpener(OpenOnceThenFail);
+  const auto before = Bytes(config);
+  seam::DragSlider(kSigSldr, 1, 70);
+  seam::ChoosePopUpItem(kSigMedi, 1, 3);  // the second window does not come
+  RunDialog();
+  EXPECT_EQ(gOpened, 2) << "no third try";
+  EXPECT_EQ(Bytes(config), before) << "as if cancelled";
+  EXPECT_FALSE(Saved().has_value());
+
+  SetConfigWindowOpener([](const char*, const char*, const char*) -> WindowRef { return nullptr; });
+  RunDialog();
+  EXPECT_FALSE(Saved().has_value());
+}
+
+TEST_F(Controller, PicturesOfTheThreeWindows) {
+  const std::pair<int16_t, const char*> formats[] = {
+      {kMediaNTSC, "settings-ntsc.png"}, {kMediaPAL, "settings-pal.png"}, {kMediaHD, "settings-hd.png"}};
+  for (const auto& [mediaType, name] : formats) {
+    config->mediaType = mediaType;
+    config->startRel = relRect{0.15, 0.8, 0.12, 0.85};
+    config->sliders[2] = 6;
+    config->colors[0] = RGBColor{0x1E00, 0x3A00, 0x5F00};
+    QImage shot;
+    seam::Then([&, file = name] {
+      shot = Screenshot(file);
+      Rect port;
+      GetWindowPortBounds(seam::ModalWindow(), &port);
+      EXPECT_EQ(shot.width(), port.right);
+      EXPECT_EQ(shot.height(), port.bottom);
+      // The swatch shows the background colour on screen, not only in the port.
+      const Rect swatch = BoundsOf(kSigColr, 1);
+      const QColor c = shot.pixelColor((swatch.left + swatch.right) / 2, (swatch.top + swatch.bottom) / 2);
+      EXPECT_NEAR(c.red(), 0x1E, 1);
+      EXPECT_NEAR(c.green(), 0x3A, 1);
+      EXPECT_NEAR(c.blue(), 0x5F, 1);
+    });
+    seam::Key(Qt::Key_Escape);
+    const int height = mediaType == kMediaHD ? 540 : (mediaType == kMediaPAL ? 576 : 480);
+    RunDialog(ClipFrame(3, mediaType == kMediaHD ? 960 : 720, height));
+    EXPECT_FALSE(shot.isNull()) << name;
+  }
+}
+
+}  // namespace
+}  // namespace vantiro::test
+
+#include "controller_test.moc"

@@ -1,0 +1,220 @@
+// The frame editor, dragged with real mouse events: corners, the inside, the modifier
+// keys, the handles' reach, keep-proportions, and what it draws.
+#include <cmath>
+
+#include "dialog/dlgUtils.h"
+#include "model/Globals.h"
+#include "platform/coregraphics/CGImage.h"
+#include "platform/windows/Controls.h"
+#include "platform/windows/MacWindows.h"
+#include "support/EasyFile.h"
+#include "support/carbonmacros.h"
+#include "tests/dialog/DialogFixture.h"
+
+namespace vantiro::test {
+namespace {
+
+// The NTSC window's frame editor is 540 × 360 at (16, 16); the rectangle (0.25, 0.75,
+// 0.25, 0.75) lies at (151, 106)-(421, 286) in window pixels.
+constexpr int kLeft = 16, kTop = 16, kWidth = 540, kHeight = 360;
+struct Box {
+  int left, top, right, bottom;
+};
+constexpr Box kStart{151, 106, 421, 286};
+
+Point At(int h, int v) { return Point{int16_t(v), int16_t(h)}; }
+
+class FrameEditor : public DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
+  }
+  // A press, moves through `path`, and a release at its last point.
+  static void Drag(Point from, std::vector<Point> path, uint32_t modifiers = 0) {
+    seam::MouseDown(from, modifiers);
+    for (const Point& p : path) seam::MouseDrag(p, modifiers);
+    seam::MouseUp(path.empty() ? from : path.back(), modifiers);
+  }
+  // The record holds exactly the pixel rectangle `b` of the frame editor.
+  void ExpectRect(const Box& b, const std::string& what) {
+    const relRect r = config->startRel;
+    EXPECT_NEAR(r.left, double(b.left - kLeft) / kWidth, 1e-9) << what;
+    EXPECT_NEAR(r.right, double(b.right - kLeft) / kWidth, 1e-9) << what;
+    EXPECT_NEAR(r.top, double(b.top - kTop) / kHeight, 1e-9) << what;
+    EXPECT_NEAR(r.bottom, double(b.bottom - kTop) / kHeight, 1e-9) << what;
+  }
+  // Runs one drag in a dialog of its own and checks where the rectangle ends.
+  void DragAndExpect(Point from, Point to, uint32_t modifiers, const Box& expected, const std::string& what) {
+    config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
+    Drag(from, {At((from.h + to.h) / 2, (from.v + to.v) / 2), to}, modifiers);
+    seam::Then([=, this] { ExpectRect(expected, what + " (while open)"); });
+    seam::Key(Qt::Key_Return);
+    RunDialog();
+    ExpectRect(expected, what);
+  }
+};
+
+TEST_F(FrameEditor, EachCornerFollowsTheMouseWithTheOppositeOneFixed) {
+  DragAndExpect(At(421, 286), At(451, 296), 0, {151, 106, 451, 296}, "bottom-right by (+30, +10)");
+  DragAndExpect(At(151, 106), At(131, 91), 0, {131, 91, 421, 286}, "top-left by (-20, -15)");
+  DragAndExpect(At(421, 106), At(446, 101), 0, {151, 101, 446, 286}, "top-right by (+25, -5)");
+  DragAndExpect(At(151, 286), At(141, 306), 0, {141, 106, 421, 306}, "bottom-left by (-10, +20)");
+}
+
+TEST_F(FrameEditor, OptionOrCtrlResizesAboutTheCentre) {
+  DragAndExpect(At(421, 286), At(451, 296), optionKey, {121, 96, 451, 296}, "Alt");
+  DragAndExpect(At(421, 286), At(451, 296), controlKey, {121, 96, 451, 296}, "Ctrl counts as Option");
+}
+
+TEST_F(FrameEditor, DraggingPastTheOppositeCornerTurnsTheRectangleOver) {
+  DragAndExpect(At(421, 106), At(100, 106), 0, {100, 106, 151, 286}, "top-right dragged past the left edge");
+  config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
+  seam::MouseDown(At(421, 106));
+  seam::MouseDrag(At(100, 106));
+  seam::MouseUp(At(100, 106));
+  Picture shown;
+  seam::Then([&] { shown = PortPicture(seam::ModalWindow(), BoundsOf(kSigClip, 1)); });
+  seam::Key(Qt::Key_Escape);
+  RunDialog();
+  // The outline and a handle sit on the new corners.
+  const Pixel red = Opaque(255, 0, 0);
+  EXPECT_EQ(shown.at(100 - kLeft, 200 - kTop), red) << "left edge at the dragged corner";
+  EXPECT_EQ(shown.at(150 - kLeft, 200 - kTop), red) << "right edge at the old left edge";
+  EXPECT_EQ(shown.at(100 - kLeft, 106 - 6 - kTop), Opaque(0, 0, 0)) << "a handle's outer ring at the new top-left";
+}
+
+TEST_F(FrameEditor, ShiftKeepsTheStartingProportionsWithTheWidthLeading) {
+  // 270 × 180 is wider than high: the width follows, the bottom edge is worked out.
+  DragAndExpect(At(421, 286), At(481, 286), shiftKey, {151, 106, 481, 106 + 220}, "bottom-right, width 330");
+  DragAndExpect(At(151, 106), At(121, 96), shiftKey, {121, 96, 421, 96 + 200}, "top-left moves the bottom too");
+  DragAndExpect(At(421, 106), At(391, 106), shiftKey, {151, 106, 391, 106 + 160}, "top-right, width 240");
+}
+
+TEST_F(FrameEditor, APicturesProportionsWinOverEveryCornerAndShift) {
+  const auto file = WritePictureFile(prefs, "four-three.png", 640, 480);
+  struct Case {
+    Point from, to;
+    uint32_t modifiers;
+  };
+  const Case cases[] = {{At(421, 286), At(470, 300), 0},        {At(151, 106), At(120, 140), 0},
+                        {At(421, 106), At(380, 60), 0},         {At(151, 286), At(200, 330), 0},
+                        {At(421, 286), At(500, 290), shiftKey}, {At(421, 286), At(440, 340), optionKey}};
+  for (const Case& c : cases) {
+    config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
+    config->keepProps = true;
+    seam::Command(FOUR_CHAR_CODE('P', 'i', 'c', 't'));
+    seam::ChooseFile(file.string());
+    // Opened (or refitted) with 4:3: the width held, the height worked out.
+    seam::Then([&] { ExpectRect({151, 106, 421, 106 + 203}, "refitted to the picture"); });
+    // The rectangle is taller now: its bottom corners moved down with it.
+    const int dv = c.from.v == 286 ? 23 : 0;
+    seam::MouseDown(At(c.from.h, c.from.v + dv), c.modifiers);
+    seam::MouseDrag(At(c.to.h, c.to.v + dv), c.modifiers);
+    seam::MouseUp(At(c.to.h, c.to.v + dv), c.modifiers);
+    seam::Then([&] {
+      const relRect r = config->startRel;
+      const double w = (r.right - r.left) * kWidth, h = (r.bottom - r.top) * kHeight;
+      EXPECT_NEAR(w * 3, h * 4, 4.5) << w << " x " << h;
+      EXPECT_NE(r.right - r.left, 0.5) << "the drag did something";
+    });
+    seam::Key(Qt::Key_Return);
+    RunDialog();
+    CGImageRelease(config->theOriginalImage);
+    config->theOriginalImage = nullptr;
+  }
+}
+
+TEST_F(FrameEditor, DraggingTheInsideMovesTheRectangleByTheWholeDistanceEvenAcrossTheEdge) {
+  seam::MouseDown(At(286, 196));
+  seam::MouseDrag(At(296, 200));
+  seam::Then([&] { ExpectRect({161, 110, 431, 290}, "first step"); });
+  seam::MouseDrag(At(700, 200));  // outside the frame editor: nothing happens
+  seam::MouseDrag(At(700, 450));
+  seam::Then([&] { ExpectRect({161, 110, 431, 290}, "outside"); });
+  seam::MouseDrag(At(320, 230));  // back inside elsewhere
+  seam::MouseUp(At(320, 230));
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  ExpectRect({185, 140, 455, 320}, "moved by (+34, +34) in all");
+}
+
+TEST_F(FrameEditor, HandlesReachSixPixelsAndCornersWinOverTheInside) {
+  // 6 left of and above the top-left corner: still its handle.
+  DragAndExpect(At(145, 100), At(155, 110), 0, {161, 116, 421, 286}, "handle 1 at its edge");
+  // On the top edge 6 right of the corner: outside the square, so the inside moves.
+  DragAndExpect(At(157, 106), At(167, 116), 0, {161, 116, 431, 296}, "the inside");
+  // 7 left of the corner: nothing.
+  DragAndExpect(At(144, 106), At(120, 80), 0, kStart, "no part");
+  // A rectangle 10 pixels wide: the middle of its top edge is handle 1's, not 2's.
+  config->startRel = relRect{0.25, 145.5 / 540, 0.25, 0.75};
+  Drag(At(156, 106), {At(136, 106)});
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  ExpectRect({131, 106, 161, 286}, "handle 1 took the narrow rectangle");
+}
+
+TEST_F(FrameEditor, DrawsThePreviewTheOutlineTheHandlesAndABorder) {
+  config->frameStartColor = RGBColor{0, 0xFF00, 0};
+  const Picture source = ClipFrame(2, 720, 480);
+  Picture shown;
+  seam::Then([&] { shown = PortPicture(seam::ModalWindow(), Rect{kTop, kLeft, kTop + kHeight, kLeft + kWidth}); });
+  seam::Key(Qt::Key_Escape);
+  RunDialog(source);
+
+  const Pixel black = Opaque(0, 0, 0), white = Opaque(255, 255, 255), green = Opaque(0, 255, 0);
+  const auto at = [&](int h, int v) { return shown.at(h - kLeft, v - kTop); };
+  for (int v : {16, 200, 375}) EXPECT_EQ(at(16, v), black) << "left border";
+  for (int v : {16, 200, 375}) EXPECT_EQ(at(555, v), black) << "right border";
+  for (int h : {16, 300, 555}) EXPECT_EQ(at(h, 16), black) << "top border";
+  for (int h : {16, 300, 555}) EXPECT_EQ(at(h, 375), black) << "bottom border";
+  for (int h : {200, 286, 380}) {
+    EXPECT_EQ(at(h, 106), green) << "top of the outline";
+    EXPECT_EQ(at(h, 285), green) << "bottom of the outline, inside the rectangle";
+  }
+  for (int v : {150, 196, 250}) {
+    EXPECT_EQ(at(151, v), green);
+    EXPECT_EQ(at(420, v), green);
+  }
+  const Box corners[] = {{151, 106, 0, 0}, {421, 106, 0, 0}, {151, 286, 0, 0}, {421, 286, 0, 0}};
+  for (const Box& c : corners) {
+    // Rings of 12, 10 and 8 pixels: black, white, black from the top down.
+    EXPECT_EQ(at(c.left, c.top - 6), black) << c.left << "," << c.top;
+    EXPECT_EQ(at(c.left, c.top - 5), white) << c.left << "," << c.top;
+    EXPECT_EQ(at(c.left, c.top - 4), black) << c.left << "," << c.top;
+    EXPECT_EQ(at(c.left - 6, c.top), black) << c.left << "," << c.top;
+  }
+  // Away from the lines: the preview, scaled into the control by the nearest pixel.
+  Picture expected = ScaledNearest(ExpectedEffect(source, EffectSetting{0.25, 0.75, 0.25, 0.75}), kWidth, kHeight);
+  for (int y = 0; y < kHeight; ++y)
+    for (int x = 0; x < kWidth; ++x) {
+      const int h = x + kLeft, v = y + kTop;
+      const bool nearLines = std::abs(h - 151) <= 7 || std::abs(h - 420) <= 7 || std::abs(v - 106) <= 7 ||
+                             std::abs(v - 285) <= 7 || x == 0 || y == 0 || x == kWidth - 1 || y == kHeight - 1;
+      if (nearLines) expected.ignore(x, y);
+    }
+  EXPECT_TRUE(Matches(shown, expected, 2, "frame-editor"));
+}
+
+TEST_F(FrameEditor, ADisabledFrameEditorDrawsNothing) {
+  Picture before, after, enabled;
+  seam::Then([&] {
+    ControlRef editor = SimpleGetControlByID(seam::ModalWindow(), kSigClip, 1);
+    before = PortPicture(seam::ModalWindow(), GetControlBox(editor));
+    HiliteControl(editor, kControlDisabledPart);
+  });
+  seam::Command(FOUR_CHAR_CODE('S', 'a', 'l', 'l'));  // a new rectangle and preview
+  seam::Then([&] {
+    ControlRef editor = SimpleGetControlByID(seam::ModalWindow(), kSigClip, 1);
+    after = PortPicture(seam::ModalWindow(), GetControlBox(editor));
+    HiliteControl(editor, kControlNoPart);
+    enabled = PortPicture(seam::ModalWindow(), GetControlBox(editor));
+  });
+  seam::Key(Qt::Key_Escape);
+  RunDialog();
+  EXPECT_TRUE(Matches(after, before, 0, "disabled"));
+  EXPECT_FALSE(enabled.pixels == before.pixels) << "enabled again, it shows the new rectangle";
+}
+
+}  // namespace
+}  // namespace vantiro::test

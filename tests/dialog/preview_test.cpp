@@ -1,0 +1,118 @@
+// The sliders and the live preview: each drag changes the record, the percentage beside
+// the slider and the picture in the frame editor; the clip slider fetches frames.
+#include "dialog/dlgUtils.h"
+#include "model/Globals.h"
+#include "platform/windows/MacWindows.h"
+#include "support/carbonmacros.h"
+#include "tests/dialog/DialogFixture.h"
+
+namespace vantiro::test {
+namespace {
+
+const Pixel kBackdrop = Opaque(0x30, 0x60, 0x90);
+
+class Preview : public DialogTest {
+ protected:
+  void SetUp() override {
+    DialogTest::SetUp();
+    config->colors[0] = RGBColor{0x3000, 0x6000, 0x9000};
+    config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
+  }
+  // The frame editor shows the effect of `setting` on `source`, scaled into its bounds;
+  // the band around the rectangle's outline and handles is left out.
+  static ::testing::AssertionResult ShowsEffect(const Picture& source, const EffectSetting& setting,
+                                                const std::string& label) {
+    const Rect r = BoundsOf(kSigClip, 1);
+    const int w = r.right - r.left, h = r.bottom - r.top;
+    Picture expected = ScaledNearest(ExpectedEffect(source, setting), w, h);
+    const int left = int(w * setting.left), right = int(w * setting.right);
+    const int top = int(h * setting.top), bottom = int(h * setting.bottom);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const bool nearOutline = (std::abs(x - left) <= 7 || std::abs(x - right) <= 7) && y >= top - 7 && y <= bottom + 7;
+        const bool nearTopOrBottom = (std::abs(y - top) <= 7 || std::abs(y - bottom) <= 7) && x >= left - 7 && x <= right + 7;
+        if (nearOutline || nearTopOrBottom || x == 0 || y == 0 || x == w - 1 || y == h - 1) expected.ignore(x, y);
+      }
+    return Matches(PortPicture(seam::ModalWindow(), r), expected, 8, label);
+  }
+};
+
+TEST_F(Preview, EachSliderDragChangesTheRecordItsPercentageAndThePreview) {
+  const Picture source = ClipFrame(0, 720, 480);
+  const std::pair<int16_t, int32_t> drags[] = {{1, 60}, {2, -40}, {3, 12}};
+  EffectSetting setting{0.25, 0.75, 0.25, 0.75, 0, 0, 0, kBackdrop};
+  seam::Then([&] { EXPECT_TRUE(ShowsEffect(source, setting, "opened")); });
+  for (const auto& [n, target] : drags) {
+    seam::DragSlider(kSigSldr, n, target);
+    seam::Then([&, n = n, target = target] {
+      const int32_t value = SimpleGetControlValueByID(seam::ModalWindow(), kSigSldr, n);
+      EXPECT_NEAR(value, target, 3) << "slider " << n;
+      EXPECT_EQ(config->sliders[n - 1], value) << "slider " << n;
+      EXPECT_EQ(TextOf(kSigLgnd, n), std::to_string(value) + "%");
+      (n == 1 ? setting.scaleX : n == 2 ? setting.scaleY : setting.turn) = value;
+      EXPECT_TRUE(ShowsEffect(source, setting, "slider" + std::to_string(n)));
+    });
+  }
+  seam::Key(Qt::Key_Return);
+  RunDialog(source);
+}
+
+TEST_F(Preview, UnusedSlidersAreHiddenYetShowTheRecord) {
+  config->sliders[3] = 7;
+  config->sliders[5] = -4;
+  seam::Then([&] {
+    WindowRef w = seam::ModalWindow();
+    for (int16_t n = 1; n <= 6; ++n) {
+      const bool used = n <= 3;
+      EXPECT_EQ(IsControlVisible(SimpleGetControlByID(w, kSigSldr, n)), used) << n;
+      EXPECT_EQ(IsControlVisible(SimpleGetControlByID(w, kSigLgnd, n)), used) << n;
+      EXPECT_EQ(IsControlVisible(SimpleGetControlByID(w, kSigLabl, n)), used) << n;
+    }
+    EXPECT_EQ(SimpleGetControlValueByID(w, kSigSldr, 4), 7);
+    EXPECT_EQ(SimpleGetControlValueByID(w, kSigSldr, 6), -4);
+    EXPECT_EQ(TextOf(kSigLgnd, 6), "-4%");
+    for (int16_t n = 2; n <= 6; ++n) EXPECT_FALSE(IsControlVisible(SimpleGetControlByID(w, kSigColr, n))) << n;
+    EXPECT_TRUE(IsControlVisible(SimpleGetControlByID(w, kSigColr, 1)));
+    EXPECT_FALSE(IsControlVisible(SimpleGetControlByID(w, kSigRect, 1)));
+    EXPECT_FALSE(IsControlVisible(SimpleGetControlByID(w, kSigRect, 2)));
+  });
+  seam::Key(Qt::Key_Escape);
+  RunDialog();
+}
+
+TEST_F(Preview, TheClipSliderFetchesAndShowsTheFrameAtItsPosition) {
+  host.params.startFrame = 100;
+  int32_t position = 0;
+  seam::DragSlider(kSigClpS, 1, 12);
+  seam::Then([&] {
+    position = SimpleGetControlValueByID(seam::ModalWindow(), kSigClpS, 1);
+    EXPECT_NEAR(position, 12, 1);
+    EXPECT_EQ(gConfigWorkSpace.currFrameIndex, position);
+    EXPECT_EQ(TextOf(kSigClpM, 1), std::to_string(position) + "/19");
+    ASSERT_GE(lender.fetched.size(), 2u) << "frames are fetched while the thumb moves";
+    EXPECT_EQ(lender.fetched.back(), 5 + position + 100);
+    EffectSetting setting{0.25, 0.75, 0.25, 0.75, 0, 0, 0, kBackdrop};
+    EXPECT_TRUE(ShowsEffect(ClipFrame(5 + position + 100, 720, 480), setting, "scrubbed"));
+  });
+  seam::Key(Qt::Key_Escape);
+  RunDialog(ClipFrame(5, 720, 480), 5, 20);
+  EXPECT_EQ(lender.released, int(lender.fetched.size()));
+}
+
+TEST_F(Preview, EveryRefreshRedrawsTheFrameEditor) {
+  std::vector<int32_t> values;
+  const auto value = [&] { values.push_back(SimpleGetControlValueByID(seam::ModalWindow(), kSigClip, 1)); };
+  seam::Then(value);
+  seam::Command(FOUR_CHAR_CODE('S', 'a', 'l', 'l'));
+  seam::Then(value);
+  seam::Command(FOUR_CHAR_CODE('S', 'a', 'l', 'l'));
+  seam::Then(value);
+  seam::Key(Qt::Key_Escape);
+  RunDialog();
+  ASSERT_EQ(values.size(), 3u);
+  EXPECT_NE(values[0], values[1]);
+  EXPECT_EQ(values[0], values[2]);
+}
+
+}  // namespace
+}  // namespace vantiro::test
