@@ -42,21 +42,9 @@ void RegisterColorBox() {
 
 void UnregisterColorBox() { UnregisterDialogControlClass(lgColorClass); }
 
+// A hit picks a colour; the standard handling then sends the box's command, picked or not.
 OSStatus ColorBoxControlHandler(EventHandlerCallRef, EventRef theEvent, void*) {
-  ControlRef control = EventControl(theEvent);
-  switch (GetEventKind(theEvent)) {
-    case kEventControlDraw:
-      DrawColorBox(control);
-      return noErr;
-    case kEventControlHitTest:
-      return AnswerHitTestInBounds(control, theEvent);
-    case kEventControlHit:
-      PickColorFor(control);
-      // Left to the standard handling, which sends the box's command, picked or not.
-      return eventNotHandledErr;
-    default:
-      return eventNotHandledErr;
-  }
+  return HandleBoxEvent(theEvent, DrawColorBox, PickColorFor);
 }
 
 void ColorBoxDraw(const Rect& theRect, const RGBColor& theColor) {

@@ -37,6 +37,22 @@ OSStatus AnswerHitTestInBounds(ControlRef theControl, EventRef theEvent) {
   return noErr;
 }
 
+OSStatus HandleBoxEvent(EventRef theEvent, void (*draw)(ControlRef), void (*onHit)(ControlRef)) {
+  ControlRef control = EventControl(theEvent);
+  switch (GetEventKind(theEvent)) {
+    case kEventControlDraw:
+      draw(control);
+      return noErr;
+    case kEventControlHitTest:
+      return AnswerHitTestInBounds(control, theEvent);
+    case kEventControlHit:
+      if (onHit != nullptr) onHit(control);
+      return eventNotHandledErr;
+    default:
+      return eventNotHandledErr;
+  }
+}
+
 bool IsDimmedHilite(ControlPartCode hilite) {
   return hilite == kControlInactivePart || hilite == kControlDisabledPart;
 }

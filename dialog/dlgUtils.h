@@ -44,6 +44,10 @@ void UnregisterDialogControlClass(DialogControlClass& theClass);
 ControlRef EventControl(EventRef theEvent);
 // Answers a hit test with part 1 inside the control's bounds and 0 elsewhere.
 OSStatus AnswerHitTestInBounds(ControlRef theControl, EventRef theEvent);
+// The event handling the colour and picture boxes share: `draw` for a draw event, part 1
+// inside the bounds for a hit test, and for a hit `onHit` (may be nil) before the event
+// is left to the standard handling, which sends the box's command.
+OSStatus HandleBoxEvent(EventRef theEvent, void (*draw)(ControlRef), void (*onHit)(ControlRef));
 // Highlights 254 (disabled) and 255 (inactive): such a control shows nothing of itself.
 bool IsDimmedHilite(ControlPartCode hilite);
 

@@ -41,18 +41,9 @@ void RegisterPictureControl() {
 
 void UnregisterPictureControl() { UnregisterDialogControlClass(lgPictureClass); }
 
+// A hit has nothing of its own: the standard handling sends the box's command.
 OSStatus PictureControlHandler(EventHandlerCallRef, EventRef theEvent, void*) {
-  ControlRef control = EventControl(theEvent);
-  switch (GetEventKind(theEvent)) {
-    case kEventControlDraw:
-      DrawPictureBox(control);
-      return noErr;
-    case kEventControlHitTest:
-      return AnswerHitTestInBounds(control, theEvent);
-    default:
-      // A hit is left to the standard handling, which sends the box's command.
-      return eventNotHandledErr;
-  }
+  return HandleBoxEvent(theEvent, DrawPictureBox, nullptr);
 }
 
 void SetPictureControlImage(ControlRef theControl, CGImageRef theImage) {
