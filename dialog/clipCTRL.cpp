@@ -40,6 +40,7 @@ Point Corner(const Rect& r, int16_t handle) {
 int16_t Opposite(int16_t handle) { return static_cast<int16_t>(5 - handle); }
 
 void DrawControl(ControlRef control) {
+  if (gConfigWorkSpace.theFXclip == nullptr) return;  // no preview outside a dialog
   WindowRef window = GetControlOwner(control);
   const Rect bounds = GetControlBox(control);
   if (!IsDimmedHilite(GetControlHilite(control))) DrawFrameContents(window, bounds);

@@ -293,6 +293,8 @@ TEST_F(Controller, HelpWithoutAGuideInTheBundleSaysSo) {
 }
 
 TEST(HelpWithoutTheBundle, ShowsTheNoticeAndReportsFailure) {
+  if (CFBundleGetBundleWithIdentifier(CFSTR(cMyBundleID)) != nullptr)
+    GTEST_SKIP() << "another test of this process registered the bundle";
   std::vector<AlertContent>& alerts = gAlerts;
   alerts.clear();
   SetAlertPresenter(RecordAlert);
