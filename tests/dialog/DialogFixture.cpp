@@ -70,7 +70,9 @@ void DialogTest::SetUp() {
   UsePrivateRuntimeFolder();
   prefs.UseAsPreferencesFolder();
   EnsurePrefsFile();
-  ASSERT_NE(VantiroRegisterBundle(VANTIRO_TEST_BUNDLE), nullptr);
+  if (useBuiltBundle) {
+    ASSERT_NE(VantiroRegisterBundle(VANTIRO_TEST_BUNDLE), nullptr);
+  }
   seam::SetStallLimit(30);
   pNewConfig(&config);
   ResetConfig(config, true);

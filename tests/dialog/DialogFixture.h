@@ -61,6 +61,7 @@ class DialogTest : public ::testing::Test {
   // Saves a picture of the innermost window as an artifact.
   static QImage Screenshot(const std::string& name);
 
+  bool useBuiltBundle = true;  // false: the test registers a bundle of its own first
   ScratchFolder prefs;
   RecordingHost host;
   ClipLender lender{host};
