@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 
+#include "bench/Settings.h"
 #include "dialog/clipCTRL.h"
 #include "dialog/colorCTRL.h"
 #include "dialog/configdlghandler.h"
@@ -23,16 +24,8 @@
 
 namespace {
 
-struct Setting {
-  const char* name;
-  relRect rect;
-  int16_t sx, sy, sr;
-};
-constexpr Setting kSettings[] = {
-    {"whole frame, sliders 0", {0, 1, 0, 1}, 0, 0, 0},
-    {"half size +100%/+20%", {0.25, 0.75, 0.25, 0.75}, 100, 20, 0},
-    {"same, turned 12%", {0.25, 0.75, 0.25, 0.75}, 100, 20, 12},
-};
+using vantiro::bench::kSettings;
+using vantiro::bench::Setting;
 
 // The HD settings window, open and shown, with a frame of smooth colour to preview.
 class OpenDialog {
