@@ -38,9 +38,3 @@ int32_t SimpleGetControlValueByID(WindowRef theWindow, OSType theSig, int16_t th
 void SimpleSetControlValueByID(WindowRef theWindow, OSType theSig, int16_t theID, int32_t theVal) {
   SetControl32BitValue(SimpleGetControlByID(theWindow, theSig, theID), theVal);
 }
-
-std::string CommandID2Str(uint32_t commandID) {
-  std::string text(4, ' ');
-  for (int i = 0; i < 4; ++i) text[static_cast<std::size_t>(i)] = static_cast<char>((commandID >> (24 - 8 * i)) & 0xFF);
-  return text;
-}

@@ -7,7 +7,6 @@
 
 #include "platform/alerts/Alerts.h"
 #include "platform/text/MacRoman.h"
-#include "platform/windows/MacWindows.h"
 
 CFStringRef MakeCFString(std::string_view text) {
   return CFStringCreateWithPascalString(kCFAllocatorDefault, vantiro::PStr(text),
@@ -60,37 +59,6 @@ int16_t StandardWarning(std::string_view headline, std::string_view description,
 
 void Notify(std::string_view theMessage) {
   StandardWarning("Internal Notification:", theMessage, "ok", "");
-}
-
-WindowRef OpenNibWindowFromCFBundle(const char* theIdentifier, const char* theNib, const char* theWindow) {
-  const std::string identifier = theIdentifier == nullptr ? "" : theIdentifier;
-  CFStringRef idString = CFSTR(identifier.c_str());
-  Assert(idString, "Cannot allocate CFSTR for " + identifier);
-  CFBundleRef bundle = CFBundleGetBundleWithIdentifier(idString);
-  Assert(bundle, "Cannot allocate bundle for ID = " + identifier);
-  CFRetain(bundle);
-
-  const std::string nib = theNib == nullptr || theNib[0] == '\0' ? "pelmora" : theNib;
-  IBNibRef nibRef = nullptr;
-  CFStringRef nibName = CFStringCreateWithCString(kCFAllocatorDefault, nib.c_str(), kCFStringEncodingUTF8);
-  const OSStatus err = CreateNibReferenceWithCFBundle(bundle, nibName, &nibRef);
-  CFRelease(nibName);
-  if (err != noErr)
-    Terminate("OpenNibWindow Failed", "Unable to CreateNibReferenceWithCFBundle for \"" + identifier + "/" + nib +
-                                          "\" as it returned errcode #" + Num2Text(err) + ".");
-
-  WindowRef window = nullptr;
-  CFStringRef windowName =
-      CFStringCreateWithCString(kCFAllocatorDefault, theWindow == nullptr ? "" : theWindow, kCFStringEncodingUTF8);
-  const OSStatus made = CreateWindowFromNib(nibRef, windowName, &window);
-  CFRelease(windowName);
-  if (made != noErr) {
-    std::fflush(nullptr);
-    std::_Exit(made & 0xFF);
-  }
-  DisposeNibReference(nibRef);
-  CFRelease(bundle);
-  return window;
 }
 
 std::string Num2Text(int32_t theNum) { return std::to_string(theNum); }
