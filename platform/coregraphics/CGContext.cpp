@@ -315,9 +315,45 @@ void CGContextTranslateCTM(CGContextRef context, CGFloat tx, CGFloat ty) {
   if (context != nullptr) context->state.ctm = Compose(context->state.ctm, Affine{1, 0, 0, 1, tx, ty});
 }
 
+namespace {
+
+// Sine and cosine from plain arithmetic: a turned frame then comes out the same to the bit
+// on every processor, which the C library's versions do not promise (they differ between
+// processors, and on one processor between its variants), and no instruction beyond basic
+// IEEE arithmetic is needed. Reduction by quarter turns, then the classic minimax
+// polynomials on [-pi/4, pi/4]; accurate to about one unit in the last place.
+void SinCos(double x, double* sine, double* cosine) {
+  constexpr double kTwoOverPi = 6.36619772367581382433e-01;
+  constexpr double kPio2High = 1.57079632673412561417e+00;  // first 33 bits of pi/2
+  constexpr double kPio2Low = 6.07710050650619224932e-11;   // the rest
+  const auto quadrant = static_cast<long long>(x * kTwoOverPi + (x < 0 ? -0.5 : 0.5));
+  const double r = (x - double(quadrant) * kPio2High) - double(quadrant) * kPio2Low;
+  const double z = r * r;
+  const double sinR =
+      r + r * z * (-1.66666666666666324348e-01 +
+                   z * (8.33333333332248946124e-03 +
+                        z * (-1.98412698298579493134e-04 +
+                             z * (2.75573137070700676789e-06 + z * (-2.50507602534068634195e-08 + z * 1.58969099521155010221e-10)))));
+  const double cosR =
+      1.0 - 0.5 * z +
+      z * z * (4.16666666666666019037e-02 +
+               z * (-1.38888888888741095749e-03 +
+                    z * (2.48015872894767294178e-05 +
+                         z * (-2.75573143513906633035e-07 + z * (2.08757232129817482790e-09 + z * -1.13596475577881948265e-11)))));
+  switch (quadrant & 3) {
+    case 0: *sine = sinR, *cosine = cosR; break;
+    case 1: *sine = cosR, *cosine = -sinR; break;
+    case 2: *sine = -sinR, *cosine = -cosR; break;
+    default: *sine = -cosR, *cosine = sinR; break;
+  }
+}
+
+}  // namespace
+
 void CGContextRotateCTM(CGContextRef context, CGFloat angle) {
   if (context == nullptr) return;
-  const double c = std::cos(double(angle)), s = std::sin(double(angle));
+  double s = 0, c = 1;
+  SinCos(double(angle), &s, &c);
   context->state.ctm = Compose(context->state.ctm, Affine{c, s, -s, c, 0, 0});
 }
 
