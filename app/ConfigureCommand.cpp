@@ -109,16 +109,8 @@ int RunConfigure(const Args& args, const std::string& bundle) {
   const Rect bounds{0, 0, static_cast<int16_t>(info.height), static_cast<int16_t>(info.width)};
   if (NewGWorld(&preview, 32, &bounds, nullptr, nullptr, 0) != noErr) throw Failure("out of memory");
 
-  HYPluginGetInfo info1{};
-  HY2PluginGetInfo info2{};
-  HY3PluginGetInfo info3{};
-  PluginParams params{};
-  params.interfaceVersion = kHostInterfaceVersion;
-  params.instance = host.instance();
-  params.procs = host.procs();
-  params.getInfo = &info1;
-  params.getInfo2 = &info2;
-  params.getInfo3 = &info3;
+  HostRequest call(host.procs(), host.instance());
+  PluginParams& params = call.params;
   // The clip as the editor's preview sees it: from the chosen frame to the end, so the
   // dialog's clip slider runs over those frames.
   params.startFrame = static_cast<int32_t>(at);

@@ -70,6 +70,15 @@ HYPluginResult BlitPixMap(PixMapHandle source, PixMapHandle dest, const Rect* so
   return kPluginOK;
 }
 
+HostRequest::HostRequest(HYProcs* procs, HYInstance instance) {
+  params.interfaceVersion = kHostInterfaceVersion;
+  params.instance = instance;
+  params.procs = procs;
+  params.getInfo = &info1;
+  params.getInfo2 = &info2;
+  params.getInfo3 = &info3;
+}
+
 HYProcs MakeHostProcs() {
   HYProcs procs{};
   procs.NewPtr = ::NewPtr;

@@ -16,4 +16,18 @@ HYPluginResult BlitPixMap(PixMapHandle source, PixMapHandle dest, const Rect* so
 // The interface version this host speaks.
 inline constexpr int16_t kHostInterfaceVersion = 4;
 
+// The info records and the parameter block a host hands the plug-in, filled in as every
+// request needs them; the block points into the records, so it is neither copied nor moved.
+struct HostRequest {
+  HostRequest(HYProcs* procs, HYInstance instance);
+  HostRequest(const HostRequest&) = delete;
+  HostRequest& operator=(const HostRequest&) = delete;
+  HYPluginGetInfo info1{};
+  HY2PluginGetInfo info2{};
+  HY3PluginGetInfo info3{};
+  PluginParams params{};
+};
+
+
+
 }  // namespace vantiro

@@ -32,16 +32,12 @@ std::string Hex(uint32_t v) {
 
 int32_t DescribePlugin(const Plugin& plugin, std::ostream& out) {
   HYProcs procs = MakeHostProcs();
-  HYPluginGetInfo info{};
-  HY2PluginGetInfo info2{};
-  HY3PluginGetInfo info3{};
-  PluginParams params{};
-  params.interfaceVersion = kHostInterfaceVersion;
+  HostRequest call(&procs, nullptr);
+  PluginParams& params = call.params;
   params.selector = kPlugGetInfo;
-  params.procs = &procs;
-  params.getInfo = &info;
-  params.getInfo2 = &info2;
-  params.getInfo3 = &info3;
+  const HYPluginGetInfo& info = call.info1;
+  const HY2PluginGetInfo& info2 = call.info2;
+  const HY3PluginGetInfo& info3 = call.info3;
 
   const int32_t result = plugin.Call(0, params);
   if (result != kPluginOK) return result;

@@ -104,16 +104,8 @@ bool Render(const Plugin& plugin, const RenderRequest& request, RenderReport* re
     *error = "out of memory for " + std::to_string(width) + "x" + std::to_string(height) + " pictures";
     return false;
   }
-  HYPluginGetInfo info1{};
-  HY2PluginGetInfo info2{};
-  HY3PluginGetInfo info3{};
-  PluginParams params{};
-  params.interfaceVersion = kHostInterfaceVersion;
-  params.instance = host.instance();
-  params.procs = host.procs();
-  params.getInfo = &info1;
-  params.getInfo2 = &info2;
-  params.getInfo3 = &info3;
+  HostRequest hostRequest(host.procs(), host.instance());
+  PluginParams& params = hostRequest.params;
   params.startFrame = static_cast<int32_t>(request.from);
   params.frameCount = static_cast<int32_t>(frames);
   params.proxyOnly = request.proxy;

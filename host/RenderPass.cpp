@@ -13,19 +13,6 @@ namespace {
 
 EffectData* PassOf(PluginParams* params) { return static_cast<EffectData*>(params->clientData); }
 
-// Remembers the current port and device, and puts them back on every way out.
-class PortSaver {
- public:
-  PortSaver() { GetGWorld(&port_, &device_); }
-  ~PortSaver() { SetGWorld(port_, device_); }
-  PortSaver(const PortSaver&) = delete;
-  PortSaver& operator=(const PortSaver&) = delete;
-
- private:
-  CGrafPtr port_ = nullptr;
-  GDHandle device_ = nullptr;
-};
-
 Rect AtOrigin(const Rect& r) {
   return Rect{0, 0, static_cast<int16_t>(r.bottom - r.top), static_cast<int16_t>(r.right - r.left)};
 }
@@ -108,8 +95,7 @@ HYPluginResult EffectDrive(int16_t, PluginParams* params) {
   EffectData* pass = PassOf(params);
   if (pass == nullptr) return kPluginBadParams;
   const HYProcs* procs = params->procs;
-  PortSaver savedPort;
-  SetGWorld(params->frame, nullptr);
+  vantiro::PortScope savedPort(params->frame);
 
   const auto width = static_cast<int16_t>(params->frameRect.right - params->frameRect.left);
   const auto height = static_cast<int16_t>(params->frameRect.bottom - params->frameRect.top);
@@ -187,8 +173,7 @@ HYPluginResult ApplyEffect(GWorldPtr sourceFrame, PluginParams* params) {
 
 void ApplyLineArtEffect(GWorldPtr sourceFrame, GWorldPtr targetFrame, PluginParams* params) {
   EffectData* pass = PassOf(params);
-  PortSaver savedPort;
-  SetGWorld(targetFrame, nullptr);
+  vantiro::PortScope savedPort(targetFrame);
   int16_t opacity = 0;
   DoEffect(pass->pascalData, params, sourceFrame, targetFrame, params->renderFrame, pass->fadeInFrames,
            pass->fadeOutFrames, params->frameCount, pass->sliderValues[0], pass->sliderValues[1],
@@ -205,8 +190,7 @@ HYPluginResult EffectEnd(int16_t, PluginParams* params) {
 }
 
 HYPluginResult MakeEffectPlaceHolder(int16_t which, PluginParams* params) {
-  PortSaver savedPort;
-  SetGWorld(params->frame, nullptr);
+  vantiro::PortScope savedPort(params->frame);
   PluginParams local = *params;
   // The placeholder is a pass of its own: it never touches a pass the caller may be running.
   local.clientData = nullptr;

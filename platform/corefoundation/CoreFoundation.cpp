@@ -7,6 +7,7 @@
 #include <memory>
 #include <mutex>
 #include <sstream>
+#include <vector>
 
 #include "platform/corefoundation/CFRuntime.h"
 #include "platform/files/Files.h"
@@ -56,6 +57,10 @@ std::string PlistString(const std::string& plist, const std::string& key) {
 }
 
 std::mutex gBundleMutex;
+std::vector<CFBundleRef>& RetiredBundles() {
+  static auto* retired = new std::vector<CFBundleRef>();
+  return *retired;
+}
 std::map<std::string, CFBundleRef>& BundlesById() {
   static auto* bundles = new std::map<std::string, CFBundleRef>();
   return *bundles;
@@ -154,6 +159,8 @@ CFBundleRef VantiroRegisterBundle(const char* bundlePath) {
   bundle->executable = PlistString(text.str(), "CFBundleExecutable");
   bundle->identifier = VantiroConstantString(id.c_str());
   bundle->immortal = true;  // registered bundles live as long as the process
+  // A bundle replaced by a newer registration stays reachable: callers may still hold it.
+  if (auto it = bundles.find(id); it != bundles.end()) RetiredBundles().push_back(it->second);
   bundles[id] = bundle;
   return bundle;
 }

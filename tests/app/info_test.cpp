@@ -53,7 +53,7 @@ TEST(VantiroInfo, AMissingOrBrokenBundleIsOneClearError) {
   EXPECT_NE(r.err.find("cannot load"), std::string::npos) << r.err;
 
   // A real library that exports no entry.
-  std::filesystem::copy_file(std::string(VANTIRO_TEST_BIN) + "/../lib/libvantiro-platform.so",
+  std::filesystem::copy_file(VANTIRO_TEST_NO_ENTRY_LIBRARY,
                              bundle / "Contents/Linux/pelmora.so",
                              std::filesystem::copy_options::overwrite_existing);
   r = Vantiro("--bundle " + bundle.string() + " info");

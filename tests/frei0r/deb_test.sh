@@ -8,8 +8,11 @@ trap 'rm -rf "$root"' EXIT
 (cd "$build" && cpack -G DEB -B "$root/pkg" >/dev/null)
 deb=$(ls "$root"/pkg/*.deb)
 dpkg -x "$deb" "$root/sys"
-dpkg-deb -I "$deb" | grep -q "Package: vantiro"
-"$root/sys/usr/bin/vantiro" info | grep -q "Bundle     $root/sys/usr/lib/vantiro/pelmora.bundle"
+# Outputs go through files: grep -q leaving a pipe early would fail the script under pipefail.
+dpkg-deb -I "$deb" > "$root/control"
+grep -q "Package: vantiro" "$root/control"
+"$root/sys/usr/bin/vantiro" info > "$root/info"
+grep -q "Bundle     $root/sys/usr/lib/vantiro/pelmora.bundle" "$root/info"
 test -f "$root/sys/usr/share/man/man1/vantiro.1"
 ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=25 -t 0.4 "$root/in.mp4"
 FREI0R_PATH="$root/sys/usr/lib/frei0r-1" ffmpeg -v error -i "$root/in.mp4" \
