@@ -15,46 +15,46 @@ std::string PrefsFileName() { return std::string(cProductCode) + cPrefName; }
 
 // Finds the preferences folder (never creating it) and names the settings file in it.
 // `exists` tells whether the file is there.
-bool LocatePrefsFile(FSSpec* spec, bool* exists) {
+bool LocatePrefsFile(FSSpec* fileSpec, bool* exists) {
   int16_t vRefNum = 0;
   int32_t dirID = 0;
   if (FindFolder(kOnSystemDisk, kPreferencesFolderType, kDontCreateFolder, &vRefNum, &dirID) != noErr)
     return false;
-  const OSErr err = FSMakeFSSpec(vRefNum, dirID, vantiro::PStr(PrefsFileName()), spec);
+  const OSErr err = FSMakeFSSpec(vRefNum, dirID, vantiro::PStr(PrefsFileName()), fileSpec);
   if (err != noErr && err != fnfErr) return false;
   *exists = err == noErr;
   return true;
 }
 
-int16_t OpenPrefsFile(FSSpec* spec) {
+int16_t OpenPrefsFile(FSSpec* fileSpec) {
   bool exists = false;
-  if (!LocatePrefsFile(spec, &exists) || !exists) return -1;
-  return FSpOpenResFile(spec, fsCurPerm);
+  if (!LocatePrefsFile(fileSpec, &exists) || !exists) return -1;
+  return FSpOpenResFile(fileSpec, fsCurPerm);
 }
 
 // A settings file that is no resource file can never be read or written again; keep its
 // bytes beside it for the user and start a new, empty one.
-int16_t ReplaceDamagedFile(FSSpec* spec) {
-  const std::string path = VantiroPathFromFSSpec(*spec);
+int16_t ReplaceDamagedFile(FSSpec* fileSpec) {
+  const std::string path = VantiroPathFromFSSpec(*fileSpec);
   if (std::rename(path.c_str(), (path + ".damaged").c_str()) != 0) return -1;
-  FSpCreateResFile(spec, cPrefsCreator, cPrefsType, smSystemScript);
-  return ResError() == noErr ? FSpOpenResFile(spec, fsCurPerm) : -1;
+  FSpCreateResFile(fileSpec, cPrefsCreator, cPrefsType, smSystemScript);
+  return ResError() == noErr ? FSpOpenResFile(fileSpec, fsCurPerm) : -1;
 }
 
 }  // namespace
 
 void EnsurePrefsFile() {
-  FSSpec spec;
+  FSSpec fileSpec;
   bool exists = true;
-  if (LocatePrefsFile(&spec, &exists) && !exists)
-    FSpCreateResFile(&spec, cPrefsCreator, cPrefsType, smSystemScript);
+  if (LocatePrefsFile(&fileSpec, &exists) && !exists)
+    FSpCreateResFile(&fileSpec, cPrefsCreator, cPrefsType, smSystemScript);
 }
 
 bool SaveConfig(pluginDataPtr theConfig) {
   if (theConfig == nullptr) return false;
-  FSSpec spec;
-  int16_t refNum = OpenPrefsFile(&spec);
-  if (refNum == -1 && ResError() == mapReadErr) refNum = ReplaceDamagedFile(&spec);
+  FSSpec fileSpec;
+  int16_t refNum = OpenPrefsFile(&fileSpec);
+  if (refNum == -1 && ResError() == mapReadErr) refNum = ReplaceDamagedFile(&fileSpec);
   if (refNum == -1) return false;
 
   if (Handle old = Get1Resource(cPrefsType, cPrefsID)) {
@@ -83,8 +83,8 @@ bool SaveConfig(pluginDataPtr theConfig) {
 
 bool ReadConfig(pluginDataPtr theConfig) {
   if (theConfig == nullptr) return false;
-  FSSpec spec;
-  const int16_t refNum = OpenPrefsFile(&spec);
+  FSSpec fileSpec;
+  const int16_t refNum = OpenPrefsFile(&fileSpec);
   if (refNum == -1) return false;
   Handle record = Get1Resource(cPrefsType, cPrefsID);
   if (record == nullptr) {

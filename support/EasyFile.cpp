@@ -62,13 +62,13 @@ OSErr AEDescListToFileList(const AEDescList* inList, FileList* outFileList) {
   OSErr err = AECountItems(inList, &items);
   if (err != noErr) return err;
   for (long i = 1; i <= items; ++i) {
-    FSSpec spec;
+    FSSpec fileSpec;
     AEKeyword keyword;
     DescType type;
     Size size;
-    err = AEGetNthPtr(inList, i, typeFSS, &keyword, &type, &spec, sizeof spec, &size);
+    err = AEGetNthPtr(inList, i, typeFSS, &keyword, &type, &fileSpec, sizeof fileSpec, &size);
     if (err != noErr) return err;
-    if (i <= CMAXFILESINLIST) outFileList->spec[i - 1] = spec;
+    if (i <= CMAXFILESINLIST) outFileList->spec[i - 1] = fileSpec;
     outFileList->count = static_cast<int16_t>(i);
   }
   return noErr;

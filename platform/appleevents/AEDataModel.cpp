@@ -22,19 +22,19 @@ bool IsList(const AEDescList* list) {
 // Converts between the two file addresses; false for anything else.
 bool Coerce(const OpaqueAEDataStorage::Item& item, DescType desired, std::vector<uint8_t>* out) {
   if (item.type == typeFSS && desired == typeFSRef && item.bytes.size() == sizeof(FSSpec)) {
-    FSSpec spec;
-    std::memcpy(&spec, item.bytes.data(), sizeof spec);
+    FSSpec fileSpec;
+    std::memcpy(&fileSpec, item.bytes.data(), sizeof fileSpec);
     FSRef ref;
-    if (FSpMakeFSRef(&spec, &ref) != noErr) return false;
+    if (FSpMakeFSRef(&fileSpec, &ref) != noErr) return false;
     out->assign(reinterpret_cast<uint8_t*>(&ref), reinterpret_cast<uint8_t*>(&ref) + sizeof ref);
     return true;
   }
   if (item.type == typeFSRef && desired == typeFSS && item.bytes.size() == sizeof(FSRef)) {
     FSRef ref;
     std::memcpy(&ref, item.bytes.data(), sizeof ref);
-    FSSpec spec;
-    if (FSGetCatalogInfo(&ref, 0, nullptr, nullptr, &spec, nullptr) != noErr) return false;
-    out->assign(reinterpret_cast<uint8_t*>(&spec), reinterpret_cast<uint8_t*>(&spec) + sizeof spec);
+    FSSpec fileSpec;
+    if (FSGetCatalogInfo(&ref, 0, nullptr, nullptr, &fileSpec, nullptr) != noErr) return false;
+    out->assign(reinterpret_cast<uint8_t*>(&fileSpec), reinterpret_cast<uint8_t*>(&fileSpec) + sizeof fileSpec);
     return true;
   }
   return false;

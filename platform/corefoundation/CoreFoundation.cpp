@@ -203,9 +203,9 @@ int16_t CFBundleOpenBundleResourceMap(CFBundleRef bundle) {
   if (bundle == nullptr || bundle->executable.empty()) return -1;
   const fs::path file =
       fs::path(bundle->path) / "Contents" / "Resources" / (bundle->executable + ".rsrc");
-  FSSpec spec;
-  if (VantiroMakeFSSpecFromPath(file.c_str(), &spec) != noErr) return -1;
-  return FSpOpenResFile(&spec, fsRdPerm);
+  FSSpec fileSpec;
+  if (VantiroMakeFSSpecFromPath(file.c_str(), &fileSpec) != noErr) return -1;
+  return FSpOpenResFile(&fileSpec, fsRdPerm);
 }
 
 void CFBundleCloseBundleResourceMap(CFBundleRef, int16_t refNum) { CloseResFile(refNum); }

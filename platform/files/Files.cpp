@@ -63,22 +63,22 @@ OSErr FindFolder(int16_t, OSType folderType, Boolean createFolder, int16_t* foun
   return noErr;
 }
 
-OSErr FSMakeFSSpec(int16_t, int32_t dirID, ConstStr255Param name, FSSpec* spec) {
-  if (spec == nullptr || name == nullptr) return paramErr;
+OSErr FSMakeFSSpec(int16_t, int32_t dirID, ConstStr255Param name, FSSpec* fileSpec) {
+  if (fileSpec == nullptr || name == nullptr) return paramErr;
   const auto leaf = vantiro::PascalChars(name);
   if (leaf.empty() || leaf.find('/') != std::string_view::npos || leaf == "." || leaf == "..")
     return bdNamErr;
   std::string dir;
   if (!PathForDirID(dirID, &dir)) return dirNFErr;
-  spec->vRefNum = kVantiroVolume;
-  spec->parID = dirID;
-  vantiro::SetPascal(spec->name, leaf);
+  fileSpec->vRefNum = kVantiroVolume;
+  fileSpec->parID = dirID;
+  vantiro::SetPascal(fileSpec->name, leaf);
   std::error_code ec;
   return fs::exists(fs::path(dir) / leaf, ec) ? noErr : fnfErr;
 }
 
-OSErr VantiroMakeFSSpecFromPath(const char* path, FSSpec* spec) {
-  if (path == nullptr || spec == nullptr) return paramErr;
+OSErr VantiroMakeFSSpecFromPath(const char* path, FSSpec* fileSpec) {
+  if (path == nullptr || fileSpec == nullptr) return paramErr;
   std::error_code ec;
   const fs::path full = fs::absolute(path, ec).lexically_normal();
   if (ec || !full.has_filename()) return bdNamErr;
@@ -86,18 +86,18 @@ OSErr VantiroMakeFSSpecFromPath(const char* path, FSSpec* spec) {
   if (leaf.size() > 255) return bdNamErr;
   if (!fs::is_directory(full.parent_path(), ec)) return dirNFErr;
   const int32_t dirID = DirIDForPath(full.parent_path());
-  return FSMakeFSSpec(kVantiroVolume, dirID, vantiro::PStr(leaf), spec);
+  return FSMakeFSSpec(kVantiroVolume, dirID, vantiro::PStr(leaf), fileSpec);
 }
 
-std::string VantiroPathFromFSSpec(const FSSpec& spec) {
+std::string VantiroPathFromFSSpec(const FSSpec& fileSpec) {
   std::string dir;
-  if (!PathForDirID(spec.parID, &dir)) return {};
-  return (fs::path(dir) / std::string(vantiro::PascalChars(spec.name))).string();
+  if (!PathForDirID(fileSpec.parID, &dir)) return {};
+  return (fs::path(dir) / std::string(vantiro::PascalChars(fileSpec.name))).string();
 }
 
-OSErr FSpDelete(const FSSpec* spec) {
-  if (spec == nullptr) return paramErr;
-  const std::string path = VantiroPathFromFSSpec(*spec);
+OSErr FSpDelete(const FSSpec* fileSpec) {
+  if (fileSpec == nullptr) return paramErr;
+  const std::string path = VantiroPathFromFSSpec(*fileSpec);
   if (path.empty()) return dirNFErr;
   std::error_code ec;
   return fs::remove(path, ec) ? noErr : (ec ? ioErr : fnfErr);

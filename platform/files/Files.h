@@ -27,17 +27,17 @@ inline constexpr OSErr bdNamErr = -37;
 OSErr FindFolder(int16_t vRefNum, OSType folderType, Boolean createFolder, int16_t* foundVRefNum,
                  int32_t* foundDirID);
 
-// Fills `spec` for `name` in directory `dirID`: noErr when the file exists, fnfErr when
-// it does not (spec still valid), dirNFErr for an unknown directory, bdNamErr for a name
+// Fills `fileSpec` for `name` in directory `dirID`: noErr when the file exists, fnfErr when
+// it does not (fileSpec still valid), dirNFErr for an unknown directory, bdNamErr for a name
 // that is empty or holds '/'.
-OSErr FSMakeFSSpec(int16_t vRefNum, int32_t dirID, ConstStr255Param name, FSSpec* spec);
+OSErr FSMakeFSSpec(int16_t vRefNum, int32_t dirID, ConstStr255Param name, FSSpec* fileSpec);
 
 // Bridges to Linux paths: the same results as FSMakeFSSpec.
-OSErr VantiroMakeFSSpecFromPath(const char* path, FSSpec* spec);
-std::string VantiroPathFromFSSpec(const FSSpec& spec);
+OSErr VantiroMakeFSSpecFromPath(const char* path, FSSpec* fileSpec);
+std::string VantiroPathFromFSSpec(const FSSpec& fileSpec);
 
 // Deletes the file; fnfErr when it does not exist.
-OSErr FSpDelete(const FSSpec* spec);
+OSErr FSpDelete(const FSSpec* fileSpec);
 
 // File references. A reference names an existing file or folder by any Linux path: the
 // path is kept by this layer and the reference holds its number, so references stay 80

@@ -127,9 +127,9 @@ OSErr NavGetFile(AEDesc*, NavReplyRecord* reply, NavDialogOptions* options, NavE
   reply->version = kNavReplyRecordVersion;
   AECreateList(nullptr, 0, false, &reply->selection);
   for (const QString& file : chooser.selectedFiles()) {
-    FSSpec spec;
-    if (VantiroMakeFSSpecFromPath(file.toStdString().c_str(), &spec) == noErr)
-      AEPutPtr(&reply->selection, 0, typeFSS, &spec, sizeof spec);
+    FSSpec fileSpec;
+    if (VantiroMakeFSSpecFromPath(file.toStdString().c_str(), &fileSpec) == noErr)
+      AEPutPtr(&reply->selection, 0, typeFSS, &fileSpec, sizeof fileSpec);
   }
   reply->validRecord = true;
   return noErr;

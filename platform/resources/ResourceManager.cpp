@@ -154,17 +154,17 @@ void SetTypeAndCreator(const std::string& path, OSType creator, OSType fileType)
 
 }  // namespace
 
-void FSpCreateResFile(const FSSpec* spec, OSType creator, OSType fileType, ScriptCode) {
-  if (spec == nullptr) return void(Fail(paramErr));
-  const std::string path = VantiroPathFromFSSpec(*spec);
+void FSpCreateResFile(const FSSpec* fileSpec, OSType creator, OSType fileType, ScriptCode) {
+  if (fileSpec == nullptr) return void(Fail(paramErr));
+  const std::string path = VantiroPathFromFSSpec(*fileSpec);
   if (path.empty()) return void(Fail(dirNFErr));
   if (Fail(WriteAtomically(path, vantiro::SerializeResourceFork({}), true)) == noErr)
     SetTypeAndCreator(path, creator, fileType);
 }
 
-int16_t FSpOpenResFile(const FSSpec* spec, int8_t permission) {
-  if (spec == nullptr) return Fail(paramErr), -1;
-  const std::string path = VantiroPathFromFSSpec(*spec);
+int16_t FSpOpenResFile(const FSSpec* fileSpec, int8_t permission) {
+  if (fileSpec == nullptr) return Fail(paramErr), -1;
+  const std::string path = VantiroPathFromFSSpec(*fileSpec);
   if (path.empty()) return Fail(dirNFErr), -1;
   for (auto& open : gChain)
     if (open.path == path) return gCurrent = open.refNum, Fail(noErr), open.refNum;

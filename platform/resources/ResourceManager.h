@@ -12,12 +12,12 @@ enum : int8_t { fsCurPerm = 0, fsRdPerm = 1, fsWrPerm = 2, fsRdWrPerm = 3 };
 enum : ScriptCode { smSystemScript = -1 };
 
 // Creates an empty resource file; dupFNErr (in ResError) when the file already exists.
-void FSpCreateResFile(const FSSpec* spec, OSType creator, OSType fileType, ScriptCode script);
+void FSpCreateResFile(const FSSpec* fileSpec, OSType creator, OSType fileType, ScriptCode script);
 
 // Opens the file's resources, makes them the current resource file and returns the
 // reference number; -1 on failure (ResError: fnfErr, mapReadErr for a damaged file, ...).
 // A file already open is not opened twice: its reference number comes back.
-int16_t FSpOpenResFile(const FSSpec* spec, int8_t permission);
+int16_t FSpOpenResFile(const FSSpec* fileSpec, int8_t permission);
 void CloseResFile(int16_t refNum);  // writes pending changes first
 void UseResFile(int16_t refNum);
 int16_t CurResFile(void);

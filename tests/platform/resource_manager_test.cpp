@@ -18,10 +18,10 @@ namespace {
 constexpr ResType kData = FOUR_CHAR_CODE('D', 'a', 't', 'a');
 
 FSSpec SpecFor(const std::filesystem::path& path) {
-  FSSpec spec{};
-  const OSErr err = VantiroMakeFSSpecFromPath(path.c_str(), &spec);
+  FSSpec fileSpec{};
+  const OSErr err = VantiroMakeFSSpecFromPath(path.c_str(), &fileSpec);
   EXPECT_TRUE(err == noErr || err == fnfErr) << err;
-  return spec;
+  return fileSpec;
 }
 
 Handle HandleWith(const std::string& bytes) {
@@ -36,12 +36,12 @@ class ResourceManagerTest : public ::testing::Test {
  protected:
   ScratchFolder folder;
   std::filesystem::path path = folder / "settings";
-  FSSpec spec = SpecFor(path);
+  FSSpec fileSpec = SpecFor(path);
 
   int16_t CreateAndOpen() {
-    FSpCreateResFile(&spec, FOUR_CHAR_CODE('t', 'e', 's', 't'), FOUR_CHAR_CODE('P', 'r', 'e', 'f'), smSystemScript);
+    FSpCreateResFile(&fileSpec, FOUR_CHAR_CODE('t', 'e', 's', 't'), FOUR_CHAR_CODE('P', 'r', 'e', 'f'), smSystemScript);
     EXPECT_EQ(ResError(), noErr);
-    const int16_t ref = FSpOpenResFile(&spec, fsRdWrPerm);
+    const int16_t ref = FSpOpenResFile(&fileSpec, fsRdWrPerm);
     EXPECT_GT(ref, 0);
     return ref;
   }
@@ -66,7 +66,7 @@ TEST_F(ResourceManagerTest, AddedResourcesSurviveClosingAndReopening) {
   ASSERT_EQ(fork->resources.size(), 1u);
   EXPECT_EQ(fork->resources[0].name, "Seven");
 
-  const int16_t again = FSpOpenResFile(&spec, fsRdPerm);
+  const int16_t again = FSpOpenResFile(&fileSpec, fsRdPerm);
   ASSERT_GT(again, 0);
   EXPECT_EQ(Count1Resources(kData), 1);
   Handle back = Get1Resource(kData, 7);
@@ -80,16 +80,16 @@ TEST_F(ResourceManagerTest, AddedResourcesSurviveClosingAndReopening) {
 
 TEST_F(ResourceManagerTest, CreationNeverReplacesAnExistingFile) {
   test::WriteFile(path, "precious");
-  FSpCreateResFile(&spec, 0, 0, smSystemScript);
+  FSpCreateResFile(&fileSpec, 0, 0, smSystemScript);
   EXPECT_EQ(ResError(), dupFNErr);
   EXPECT_EQ(test::ReadFile(path), "precious");
 }
 
 TEST_F(ResourceManagerTest, OpeningTellsMissingFromDamaged) {
-  EXPECT_EQ(FSpOpenResFile(&spec, fsRdWrPerm), -1);
+  EXPECT_EQ(FSpOpenResFile(&fileSpec, fsRdWrPerm), -1);
   EXPECT_EQ(ResError(), fnfErr);
   test::WriteFile(path, std::string(300, '\x55'));
-  EXPECT_EQ(FSpOpenResFile(&spec, fsRdWrPerm), -1);
+  EXPECT_EQ(FSpOpenResFile(&fileSpec, fsRdWrPerm), -1);
   EXPECT_EQ(ResError(), mapReadErr);
 }
 
@@ -102,7 +102,7 @@ TEST_F(ResourceManagerTest, RemoveDetachAndReleaseHandOverOwnership) {
   UpdateResFile(ref);
   CloseResFile(ref);
 
-  const int16_t again = FSpOpenResFile(&spec, fsRdWrPerm);
+  const int16_t again = FSpOpenResFile(&fileSpec, fsRdWrPerm);
   Handle removed = Get1Resource(kData, 1);
   RemoveResource(removed);
   EXPECT_EQ(ResError(), noErr);
@@ -117,7 +117,7 @@ TEST_F(ResourceManagerTest, RemoveDetachAndReleaseHandOverOwnership) {
   EXPECT_EQ(Contents(detached), "r2") << "a detached handle outlives its file";
   DisposeHandle(detached);
 
-  const int16_t third = FSpOpenResFile(&spec, fsRdPerm);
+  const int16_t third = FSpOpenResFile(&fileSpec, fsRdPerm);
   EXPECT_EQ(Get1Resource(kData, 1), nullptr);
   EXPECT_NE(Get1Resource(kData, 2), nullptr) << "detaching does not remove";
   EXPECT_NE(Get1Resource(kData, 3), nullptr);
@@ -167,7 +167,7 @@ TEST_F(ResourceManagerTest, ReadOnlyFilesAreNotWritten) {
   const int16_t ref = CreateAndOpen();
   CloseResFile(ref);
   const std::string before = test::ReadFile(path);
-  const int16_t readOnly = FSpOpenResFile(&spec, fsRdPerm);
+  const int16_t readOnly = FSpOpenResFile(&fileSpec, fsRdPerm);
   AddResource(HandleWith("x"), kData, 1, nullptr);
   UpdateResFile(readOnly);
   EXPECT_EQ(ResError(), permErr);

@@ -120,13 +120,13 @@ TEST(Conversions, CommandCodesReadMostSignificantByteFirst) {
 TEST(Conversions, FileSpecificationsBecomeReferencesOnlyForFilesThatExist) {
   vantiro::test::ScratchFolder folder;
   vantiro::test::WriteFile(folder / "picture.png", "x");
-  FSSpec spec;
-  ASSERT_EQ(VantiroMakeFSSpecFromPath((folder / "picture.png").c_str(), &spec), noErr);
-  const FSRef ref = FSSpec2FSRef(spec);
+  FSSpec fileSpec;
+  ASSERT_EQ(VantiroMakeFSSpecFromPath((folder / "picture.png").c_str(), &fileSpec), noErr);
+  const FSRef ref = FSSpec2FSRef(fileSpec);
   EXPECT_EQ(VantiroPathFromFSRef(ref), (folder / "picture.png").string());
 
-  ASSERT_EQ(VantiroMakeFSSpecFromPath((folder / "gone.png").c_str(), &spec), fnfErr);
-  const FSRef none = FSSpec2FSRef(spec);
+  ASSERT_EQ(VantiroMakeFSSpecFromPath((folder / "gone.png").c_str(), &fileSpec), fnfErr);
+  const FSRef none = FSSpec2FSRef(fileSpec);
   EXPECT_TRUE(std::all_of(std::begin(none.hidden), std::end(none.hidden), [](uint8_t b) { return b == 0; }));
   EXPECT_EQ(CFURLCreateFromFSRef(kCFAllocatorDefault, &none), nullptr) << "names no file, so no URL";
 }

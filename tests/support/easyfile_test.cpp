@@ -121,9 +121,9 @@ std::string MultiPageTiff(const std::vector<std::array<uint8_t, 3>>& colours) {
 }
 
 CGImageRef LoadFile(const fs::path& path) {
-  FSSpec spec;
-  VantiroMakeFSSpecFromPath(path.c_str(), &spec);
-  return GetCGImageFromFSSUsingCG(spec);
+  FSSpec fileSpec;
+  VantiroMakeFSSpecFromPath(path.c_str(), &fileSpec);
+  return GetCGImageFromFSSUsingCG(fileSpec);
 }
 
 TEST(ImageLoading, ATextFileGivesNoImage) {
@@ -181,9 +181,9 @@ TEST(SelectionList, SixFilesCountSixAndKeepTheFirstFour) {
   for (int i = 1; i <= 6; ++i) {
     const auto path = folder / ("file" + std::to_string(i));
     WriteFile(path, "x");
-    FSSpec spec;
-    VantiroMakeFSSpecFromPath(path.c_str(), &spec);
-    ASSERT_EQ(AEPutPtr(&list, 0, typeFSS, &spec, sizeof spec), noErr);
+    FSSpec fileSpec;
+    VantiroMakeFSSpecFromPath(path.c_str(), &fileSpec);
+    ASSERT_EQ(AEPutPtr(&list, 0, typeFSS, &fileSpec, sizeof fileSpec), noErr);
   }
   FileList files{};
   EXPECT_EQ(AEDescListToFileList(&list, &files), noErr);
