@@ -3,7 +3,7 @@
 // A file specification names a file by volume, parent directory and leaf name. On
 // Linux there is one volume; directory ids are handed out by this layer for absolute
 // directory paths, and leaf names hold up to 255 bytes of the file system's own bytes,
-// so a specification can name any Linux file.
+// so a file specification can name any Linux file.
 #pragma once
 
 #include <string>

@@ -117,7 +117,7 @@ TEST(Conversions, CommandCodesReadMostSignificantByteFirst) {
   EXPECT_EQ(CommandID2Str(0xA5000041), "\xA5\0\0A"s);
 }
 
-TEST(Conversions, FileSpecificationsBecomeReferencesOnlyForFilesThatExist) {
+TEST(Conversions, FileSpecsBecomeReferencesOnlyForFilesThatExist) {
   vantiro::test::ScratchFolder folder;
   vantiro::test::WriteFile(folder / "picture.png", "x");
   FSSpec fileSpec;
