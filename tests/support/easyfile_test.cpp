@@ -233,7 +233,7 @@ TEST_F(Chooser, ReturnsTheChosenFileUnderItsTitle) {
   EXPECT_FALSE(multiple) << "exactly one file";
 }
 
-TEST_F(Chooser, CancellingReturnsFalseAndLeavesTheSpecification) {
+TEST_F(Chooser, CancellingReturnsFalseAndLeavesTheFileSpecAlone) {
   seam::CancelChooser();
   FSSpec chosen{};
   chosen.parID = 4711;
