@@ -122,10 +122,16 @@ struct CGContext {
     return opaque ? PIXMAN_x8r8g8b8 : PIXMAN_a8r8g8b8;
   }
 
+  // A context's memory order may be foreign to the processor in either direction (a
+  // little-endian context on a big-endian processor too), so swapping is a plain byte swap.
+  static void ByteSwap(const uint32_t* from, uint32_t* to, int count) {
+    for (int i = 0; i < count; ++i) to[i] = __builtin_bswap32(from[i]);
+  }
+
   void ReadNative(int x, int y, int count, uint32_t* to) const {
     const uint32_t* from = Row(y) + x;
     if (swap)
-      vantiro::SwapPixelOrder(from, to, size_t(count));
+      ByteSwap(from, to, count);
     else
       std::copy_n(from, count, to);
     if (opaque)
@@ -135,7 +141,7 @@ struct CGContext {
   void WriteNative(int x, int y, int count, const uint32_t* from) const {
     uint32_t* to = Row(y) + x;
     if (swap)
-      vantiro::SwapPixelOrder(from, to, size_t(count));
+      ByteSwap(from, to, count);
     else
       std::copy_n(from, count, to);
   }
@@ -315,7 +321,7 @@ void CGContextTranslateCTM(CGContextRef context, CGFloat tx, CGFloat ty) {
   if (context != nullptr) context->state.ctm = Compose(context->state.ctm, Affine{1, 0, 0, 1, tx, ty});
 }
 
-namespace {
+namespace vantiro {
 
 // Sine and cosine from plain arithmetic: a turned frame then comes out the same to the bit
 // on every processor, which the C library's versions do not promise (they differ between
@@ -348,12 +354,12 @@ void SinCos(double x, double* sine, double* cosine) {
   }
 }
 
-}  // namespace
+}  // namespace vantiro
 
 void CGContextRotateCTM(CGContextRef context, CGFloat angle) {
   if (context == nullptr) return;
   double s = 0, c = 1;
-  SinCos(double(angle), &s, &c);
+  vantiro::SinCos(double(angle), &s, &c);
   context->state.ctm = Compose(context->state.ctm, Affine{c, s, -s, c, 0, 0});
 }
 

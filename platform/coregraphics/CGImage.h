@@ -25,4 +25,8 @@ std::vector<uint32_t> NewImagePixels(size_t count);
 const std::vector<uint32_t>& ImagePixels(CGImageRef image);
 long LiveImageCount();  // images not yet released, for leak checks
 
+// Sine and cosine from plain IEEE arithmetic, the same to the bit on every processor;
+// drawing turns pictures with them.
+void SinCos(double x, double* sine, double* cosine);
+
 }  // namespace vantiro

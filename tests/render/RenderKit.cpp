@@ -11,6 +11,15 @@
 
 namespace vantiro::test {
 
+namespace {
+// The platform's sine: the same on every processor, like the pictures built from it.
+double Sin(double x) {
+  double sine = 0, cosine = 1;
+  SinCos(x, &sine, &cosine);
+  return sine;
+}
+}  // namespace
+
 std::ostream& operator<<(std::ostream& out, const Pixel& p) {
   return out << "(a " << int(p.a) << ", r " << int(p.r) << ", g " << int(p.g) << ", b " << int(p.b) << ")";
 }
@@ -38,7 +47,7 @@ Pixel Noise(int x, int y) {
 
 Pixel Smooth(int x, int y, int width, int height) {
   const auto byte = [](double v) { return uint8_t(std::clamp(std::lround(v), 0L, 255L)); };
-  return Opaque(byte(128 + 100 * std::sin(0.13 * x + 0.02 * y)), byte(128 + 100 * std::sin(0.09 * y - 0.03 * x + 1)),
+  return Opaque(byte(128 + 100 * Sin(0.13 * x + 0.02 * y)), byte(128 + 100 * Sin(0.09 * y - 0.03 * x + 1)),
                 byte(255.0 * (x + 2 * y) / std::max(1, width + 2 * height)));
 }
 
@@ -146,8 +155,10 @@ Picture ExpectedEffect(const Picture& source, const EffectSetting& s, double edg
       // Undo the turn: on screen (y down) a counter-clockwise turn by a takes (dx, dy) to
       // (dx cos a + dy sin a, -dx sin a + dy cos a).
       const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
-      const double rx = dx * std::cos(angle) - dy * std::sin(angle);
-      const double ry = dx * std::sin(angle) + dy * std::cos(angle);
+      double sine = 0, cosine = 1;
+      vantiro::SinCos(angle, &sine, &cosine);
+      const double rx = dx * cosine - dy * sine;
+      const double ry = dx * sine + dy * cosine;
       const double fu = rx / tw + 0.5, fv = ry / th + 0.5;  // 0..1 across the picture
       const double inset = std::min({fu * std::abs(tw), (1 - fu) * std::abs(tw), fv * std::abs(th), (1 - fv) * std::abs(th)});
       if (std::abs(inset) < edgeBand) out.ignore(x, y);
