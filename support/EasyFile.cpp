@@ -31,7 +31,7 @@ bool EasyNavGetFile(std::string_view inMessage, OSType inType, OSType inCreator,
   AEDescListToFileList(&reply.selection, &files);
   bool chosen = reply.validRecord;
   if (chosen && files.count > 0)
-    *outFile = files.spec[0];
+    *outFile = files.fileSpecs[0];
   else
     chosen = false;
   NavDisposeReply(&reply);
@@ -68,7 +68,7 @@ OSErr AEDescListToFileList(const AEDescList* inList, FileList* outFileList) {
     Size size;
     err = AEGetNthPtr(inList, i, typeFSS, &keyword, &type, &fileSpec, sizeof fileSpec, &size);
     if (err != noErr) return err;
-    if (i <= CMAXFILESINLIST) outFileList->spec[i - 1] = fileSpec;
+    if (i <= CMAXFILESINLIST) outFileList->fileSpecs[i - 1] = fileSpec;
     outFileList->count = static_cast<int16_t>(i);
   }
   return noErr;

@@ -11,10 +11,10 @@
 inline constexpr int CMAXFILESINLIST = 4;
 
 // A chooser's answer: `count` files, of which the first four are kept. Entry n is
-// spec[n - 1]; entries above min(count, 4) are undefined.
+// fileSpecs[n - 1]; entries above min(count, 4) are undefined.
 struct FileList {
   int16_t count;
-  FSSpec spec[CMAXFILESINLIST];
+  FSSpec fileSpecs[CMAXFILESINLIST];
 };
 
 // Lets the user choose one file (Mac Roman `inMessage` as the title); "****" as type

@@ -189,7 +189,7 @@ TEST(SelectionList, SixFilesCountSixAndKeepTheFirstFour) {
   EXPECT_EQ(AEDescListToFileList(&list, &files), noErr);
   EXPECT_EQ(files.count, 6);
   for (int i = 0; i < CMAXFILESINLIST; ++i)
-    EXPECT_EQ(VantiroPathFromFSSpec(files.spec[i]), (folder / ("file" + std::to_string(i + 1))).string());
+    EXPECT_EQ(VantiroPathFromFSSpec(files.fileSpecs[i]), (folder / ("file" + std::to_string(i + 1))).string());
 
   // An item that is no file: the entries read so far, and the status.
   ASSERT_EQ(AEPutPtr(&list, 3, typeNull, nullptr, 0), noErr);
