@@ -37,17 +37,18 @@ std::optional<int64_t> SequenceNumber(const std::string& output, const fs::path&
   return n;
 }
 
-[[noreturn]] void RefuseName(const std::string& output, const std::string& input) {
-  throw Failure("will not write " + output + ": it is the input " + input + "; choose another name for the output");
-}
-
-}  // namespace
-
+// Both names reach one file: links followed, same device and inode.
 bool SameFile(const std::string& a, const std::string& b) {
   dev_t da, db;
   ino_t ia, ib;
   return Identify(a, &da, &ia) && Identify(b, &db, &ib) && da == db && ia == ib;
 }
+
+[[noreturn]] void RefuseName(const std::string& output, const std::string& input) {
+  throw Failure("will not write " + output + ": it is the input " + input + "; choose another name for the output");
+}
+
+}  // namespace
 
 void RefuseToReplaceInput(const std::string& input, const std::string& output) {
   if (SameFile(input, output)) RefuseName(output, input);
@@ -73,7 +74,12 @@ void RefuseToReplaceInput(const std::string& input, const std::string& output, i
 void HandleInterruptions() {
   sigset_t signals;
   sigemptyset(&signals);
-  for (int s : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&signals, s);
+  for (int s : {SIGINT, SIGTERM, SIGHUP}) {
+    // A signal ignored on purpose (nohup, a background job) stays ignored.
+    struct sigaction now {};
+    if (sigaction(s, nullptr, &now) == 0 && now.sa_handler != SIG_IGN) sigaddset(&signals, s);
+  }
+  if (sigisemptyset(&signals)) return;
   pthread_sigmask(SIG_BLOCK, &signals, nullptr);
   // An ordinary thread, not a handler: it may lock and free as it likes, and it waits for
   // a commit in progress to finish, so the outputs are either all in place or none.

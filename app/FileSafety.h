@@ -7,9 +7,6 @@
 
 namespace vantiro {
 
-// True when both names reach one file: links followed, same device and inode.
-bool SameFile(const std::string& a, const std::string& b);
-
 // Throws Failure when writing `output` would replace `input`.
 void RefuseToReplaceInput(const std::string& input, const std::string& output);
 // The same for a render, which may write a picture sequence instead. For a sequence
@@ -17,10 +14,10 @@ void RefuseToReplaceInput(const std::string& input, const std::string& output);
 // the end of it when `frames` is negative.
 void RefuseToReplaceInput(const std::string& input, const std::string& output, int64_t from, int64_t frames);
 
-// From now on SIGINT, SIGTERM and SIGHUP remove every temporary file, print
-// "vantiro: interrupted" and end the process with status 128 + the signal. Call first
-// thing in main: the signals are blocked in every thread started afterwards (decoders,
-// encoders, workers) and taken by one thread of our own.
+// From now on SIGINT, SIGTERM and SIGHUP, unless ignored already, remove every temporary
+// file, print "vantiro: interrupted" and end the process with status 128 + the signal.
+// Call first thing in main: the signals are blocked in every thread started afterwards
+// (decoders, encoders, workers) and taken by one thread of our own.
 void HandleInterruptions();
 
 }  // namespace vantiro

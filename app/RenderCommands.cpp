@@ -3,8 +3,8 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <optional>
 #include <iostream>
+#include <optional>
 
 #include "app/ClipHost.h"
 #include "app/CommandLine.h"

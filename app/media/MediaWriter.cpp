@@ -275,7 +275,9 @@ class PngWriter : public MediaWriter::Impl {
     }, nullptr, error);
     picture_ = NewFrame(s.width, s.height, AV_PIX_FMT_RGB24);
     // Check up front that the place is writable, so a long render does not fail at its end.
-    if (!encoder_ || !picture_ || !CheckTarget(Target(0), error)) return false;
+    if (!encoder_) return false;
+    if (!picture_) return Fail("out of memory", error);
+    if (!CheckTarget(Target(0), error)) return false;
     const std::string probe = temp::CreateBeside(s.path, error);
     if (probe.empty()) return false;
     temp::Remove(probe);

@@ -38,7 +38,9 @@ std::string Quoted(const fs::path& p) { return "'" + p.string() + "'"; }
 // A vantiro run in the background, its standard error going to a file.
 class Background {
  public:
-  Background(const std::vector<std::string>& args, const fs::path& errFile, const fs::path& tmpDir) : err_(errFile) {
+  Background(const std::vector<std::string>& args, const fs::path& errFile, const fs::path& tmpDir,
+             bool ignoreHangUp = false)
+      : err_(errFile) {
     std::vector<std::string> all{std::string(VANTIRO_TEST_BIN) + "/vantiro"};
     all.insert(all.end(), args.begin(), args.end());
     pid_ = fork();
@@ -47,6 +49,7 @@ class Background {
       const int null = open("/dev/null", O_RDWR);
       dup2(null, 0), dup2(null, 1), dup2(fd, 2);
       setenv("TMPDIR", tmpDir.c_str(), 1);
+      if (ignoreHangUp) signal(SIGHUP, SIG_IGN);  // as nohup starts it
       std::vector<char*> argv;
       for (auto& a : all) argv.push_back(a.data());
       argv.push_back(nullptr);
@@ -68,6 +71,9 @@ class Background {
   }
   int Stop(int signal) {
     kill(pid_, signal);
+    return Wait();
+  }
+  int Wait() {
     waitpid(pid_, &status_, 0);
     reaped_ = true;
     return status_;
@@ -162,6 +168,16 @@ TEST_F(FileSafety, AnInterruptedRunRemovesEveryTemporaryFile) {
     EXPECT_EQ(Listing(out.path()), std::vector<std::string>{}) << args[0];
     EXPECT_EQ(Listing(tmp.path()), std::vector<std::string>{}) << args[0];
   }
+}
+
+TEST_F(FileSafety, AHangUpIgnoredOnPurposeStaysIgnored) {
+  vantiro::test::WriteFlatClip(clip.string(), {.width = 320, .height = 240, .frames = 300});
+  Background run({"render", clip.string(), (dir / "movie.mp4").string()}, prefs / "err", prefs.path(), true);
+  ASSERT_TRUE(run.WaitFor([&] { return CountPartials(dir.path()) >= 1; })) << run.err();
+  const int status = run.Stop(SIGHUP);
+  ASSERT_TRUE(WIFEXITED(status)) << run.err();
+  EXPECT_EQ(WEXITSTATUS(status), 0) << run.err();
+  EXPECT_TRUE(fs::exists(dir / "movie.mp4"));
 }
 
 TEST_F(FileSafety, AFailedSequenceLeavesTheOlderPicturesAsTheyWere) {
