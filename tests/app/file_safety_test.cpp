@@ -226,21 +226,6 @@ TEST_F(FileSafety, DamagedInputIsOneLineInOurOwnWords) {
   }
 }
 
-TEST_F(FileSafety, SizesTheEncoderRefusesAreRefusedBeforeWorkStarts) {
-  vantiro::test::WriteFlatClip(clip.string(), {.frames = 5});
-  for (const char* out : {"out.mp4", "out.png"}) {
-    const auto started = std::chrono::steady_clock::now();
-    const auto r = RunVantiro("render " + Quoted(clip) + " " + Quoted(dir / out) + " --size 16384x16384");
-    EXPECT_EQ(r.status, 1) << r.err;
-    EXPECT_EQ(Lines(r.err), 1) << r.err;
-    EXPECT_NE(r.err.find("too large"), std::string::npos) << r.err;
-    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10)) << "refused, not attempted";
-  }
-  const auto r = RunVantiro("placeholder " + Quoted(clip) + " " + Quoted(dir / "p.png") + " --size 16384x16384");
-  EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"clip.mp4"});
-}
-
 TEST_F(FileSafety, NamesStartingWithADashFollowADoubleDash) {
   vantiro::test::WriteFlatClip((dir / "-odd.mp4").string(), {.frames = 3});
   const fs::path home = fs::current_path();

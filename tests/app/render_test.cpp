@@ -156,6 +156,10 @@ TEST_F(RenderTest, BadInputIsOneClearLineAndLeavesNothingBehind) {
       {"render " + clip, 2, "usage"},
       {"render " + clip + " " + (dir / "o.mp4").string() + " --fade-in -3", 2, "between"},
       {"placeholder " + clip + " " + (dir / "o.mp4").string(), 1, ".png"},
+      // Sizes the encoder would refuse, refused before any work.
+      {"render " + clip + " " + (dir / "o.mp4").string() + " --size 16384x16384", 1, "too large for H.264"},
+      {"render " + clip + " " + (dir / "o.png").string() + " --size 16384x16384", 1, "too large for a PNG"},
+      {"placeholder " + clip + " " + (dir / "o.png").string() + " --size 16384x16384", 1, "too large for a PNG"},
   };
   for (const auto& c : cases) {
     const auto r = RunVantiro(c.args);
