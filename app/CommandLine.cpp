@@ -14,6 +14,10 @@ CommandLine::CommandLine(const std::vector<std::string>& args, const std::vector
   };
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
+    if (a == "--") {  // everything after it is a name, even one that starts with a dash
+      positional_.insert(positional_.end(), args.begin() + static_cast<long>(i) + 1, args.end());
+      break;
+    }
     if (a.size() < 2 || a[0] != '-' || (a[1] >= '0' && a[1] <= '9')) {
       positional_.push_back(a);
     } else if (known(valued, a)) {

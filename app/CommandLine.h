@@ -19,7 +19,8 @@ struct Failure : std::runtime_error {
 
 class CommandLine {
  public:
-  // `valued` names the options that take a value, `flags` those that do not.
+  // `valued` names the options that take a value, `flags` those that do not. After "--"
+  // every argument is positional.
   CommandLine(const std::vector<std::string>& args, const std::vector<std::string>& valued,
               const std::vector<std::string>& flags);
 

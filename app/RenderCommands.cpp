@@ -4,16 +4,19 @@
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "app/ClipHost.h"
 #include "app/CommandLine.h"
 #include "app/Commands.h"
 #include "app/ContactSheet.h"
 #include "app/DemoClip.h"
+#include "app/FileSafety.h"
 #include "app/HostServices.h"
 #include "app/InfoCommand.h"
 #include "app/RenderJob.h"
 #include "app/SettingsStore.h"
+#include "app/media/TempFiles.h"
 #include "platform/quickdraw/QuickDraw.h"
 
 namespace fs = std::filesystem;
@@ -40,6 +43,16 @@ void RequireKnownOutput(const std::string& path) {
     throw Failure("cannot tell what to write from the extension of " + path + " (use .mp4, .mov, .mkv or .png)");
 }
 
+// A size given on the command line is checked against the encoder before any work.
+std::optional<std::pair<int, int>> OutputSize(const CommandLine& cl, const std::string& output) {
+  const auto text = cl.Value("--size");
+  if (!text) return std::nullopt;
+  const auto size = ParseSize(*text);
+  std::string error;
+  if (!MediaWriter::CheckSize(output, size.first, size.second, &error)) throw Failure(error);
+  return size;
+}
+
 void Report(const RenderReport& report) {
   std::cerr << "vantiro: " << SummaryLine(report);
   for (std::size_t i = 0; i < report.outputs.size() && i < 3; ++i) std::cerr << (i ? ", " : " -> ") << report.outputs[i];
@@ -47,23 +60,27 @@ void Report(const RenderReport& report) {
   std::cerr << "\n";
 }
 
-// Points the plug-in at a private settings folder for the rest of this process, so a
-// demonstration never touches the user's own settings.
-class PrivateSettingsFolder {
+// A file or folder in the temporary folder for the length of one command; removed
+// afterwards, and also when the command is interrupted.
+class Scratch {
  public:
-  PrivateSettingsFolder() {
-    std::string pattern = (fs::temp_directory_path() / "vantiro-demo-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw Failure("cannot make a temporary folder");
-    path_ = pattern;
-    setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
+  explicit Scratch(const std::string& name, bool folder) {
+    std::string path = (fs::temp_directory_path() / name).string();
+    std::string error;
+    if (folder) {
+      path += "-XXXXXX";
+      if (mkdtemp(path.data()) == nullptr) throw Failure("cannot make a temporary folder");
+      temp::Register(path);
+    } else if ((path = temp::CreateBeside(path, &error)).empty()) {
+      throw Failure(error);
+    }
+    path_ = path;
   }
-  ~PrivateSettingsFolder() {
-    std::error_code ec;
-    fs::remove_all(path_, ec);
-  }
+  ~Scratch() { temp::Remove(path_); }
+  const std::string& path() const { return path_; }
 
  private:
-  fs::path path_;
+  std::string path_;
 };
 
 }  // namespace
@@ -88,10 +105,11 @@ int RunRender(const Args& args, const std::string& bundle) {
   request.filter.fadeInFrames = static_cast<int32_t>(cl.Integer("--fade-in", 0, 0, INT32_MAX));
   request.filter.fadeOutFrames = static_cast<int32_t>(cl.Integer("--fade-out", 0, 0, INT32_MAX));
   request.proxy = cl.Has("--proxy");
-  if (auto size = cl.Value("--size")) std::tie(request.width, request.height) = ParseSize(*size);
   request.showProgress = isatty(STDERR_FILENO) != 0;
   RequireReadable(request.input);
   RequireKnownOutput(request.output);
+  if (auto size = OutputSize(cl, request.output)) std::tie(request.width, request.height) = *size;
+  RefuseToReplaceInput(request.input, request.output, request.from, request.frames);
 
   auto plugin = LoadPlugin(bundle);
   RenderReport report;
@@ -109,12 +127,15 @@ int RunDemo(const Args& args, const std::string& bundle) {
   fs::create_directories(dir, ec);
   if (ec || !fs::is_directory(dir)) throw Failure("cannot make the folder " + dir.string());
 
-  PrivateSettingsFolder settings;
+  // The plug-in gets a settings folder of its own, so the user's settings stay untouched.
+  const Scratch settings("vantiro-demo", true);
+  setenv("XDG_CONFIG_HOME", settings.path().c_str(), 1);
   WriteDemoSettings();
 
   std::cerr << "vantiro: making the demonstration clip\n";
   const DemoClipShape shape;
-  const std::string clip = (fs::path(fs::temp_directory_path()) / ("vantiro-demo-" + std::to_string(getpid()) + ".mp4")).string();
+  const Scratch clipFile("vantiro-demo.mp4", false);
+  const std::string& clip = clipFile.path();
   std::string error;
   if (!WriteDemoClip(clip, shape, &error)) throw Failure(error);
 
@@ -130,9 +151,7 @@ int RunDemo(const Args& args, const std::string& bundle) {
   };
   auto plugin = LoadPlugin(bundle);
   RenderReport report;
-  const bool ok = Render(*plugin, request, &report, &error);
-  std::remove(clip.c_str());
-  if (!ok) throw Failure(error);
+  if (!Render(*plugin, request, &report, &error)) throw Failure(error);
   Report(report);
   const std::string sheetPath = (dir / "demo-sheet.png").string();
   if (!sheet.Write(sheetPath, &error)) throw Failure(error);
@@ -146,13 +165,14 @@ int RunPlaceholder(const Args& args, const std::string& bundle) {
   const std::string in = cl.positional()[0], out = cl.positional()[1];
   RequireReadable(in);
   if (fs::path(out).extension() != ".png") throw Failure("the placeholder is a picture: name it something.png");
+  const auto size = OutputSize(cl, out);
+  RefuseToReplaceInput(in, out);
   std::string error;
   auto video = VideoReader::Open(in, &error);
   if (!video) throw Failure(error);
   const VideoInfo& info = video->info();
   const int64_t at = cl.Integer("--at", info.frameCount / 2, 0, info.frameCount - 1);
-  auto [width, height] = std::pair{info.width, info.height};
-  if (auto size = cl.Value("--size")) std::tie(width, height) = ParseSize(*size);
+  const auto [width, height] = size.value_or(std::pair{info.width, info.height});
 
   auto plugin = LoadPlugin(bundle);
   ClipHost host(video.get(), nullptr, FilterSettings{});

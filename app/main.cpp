@@ -5,12 +5,14 @@
 
 #include "app/CommandLine.h"
 #include "app/Commands.h"
+#include "app/FileSafety.h"
 #include "app/PluginLoader.h"
+#include "app/media/Ffmpeg.h"
 
 namespace {
 
 constexpr const char* kUsage =
-    "Usage: vantiro [--bundle PATH] COMMAND [ARGS]\n"
+    "Usage: vantiro [--bundle PATH] [--verbose] COMMAND [ARGS]\n"
     "\n"
     "Commands:\n"
     "  info                        print the filter's description as a host sees it\n"
@@ -41,28 +43,51 @@ constexpr const char* kUsage =
     "\n"
     "Options:\n"
     "  --bundle PATH  use the plug-in bundle at PATH instead of the installed one\n"
+    "  --verbose      also show FFmpeg's own messages (they are hidden otherwise)\n"
+    "  --             end of the options: the names after it may start with '-'\n"
     "  --help         show this help\n"
-    "  --version      show the version\n";
+    "  --version      show the version\n"
+    "\n"
+    "An output is never written over the input, and is put in place only when complete.\n";
+
+// The command's own arguments, without the options every command takes.
+vantiro::Args CommandArgs(std::vector<std::string>::const_iterator begin, std::vector<std::string>::const_iterator end,
+                          bool* verbose, bool* help) {
+  vantiro::Args args;
+  bool names = false;  // after "--" nothing is an option
+  for (auto it = begin; it != end; ++it) {
+    if (!names && *it == "--verbose") *verbose = true;
+    else if (!names && (*it == "--help" || *it == "-h")) *help = true;
+    else args.push_back(*it), names = names || *it == "--";
+  }
+  return args;
+}
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  vantiro::HandleInterruptions();  // before any thread starts
   const std::vector<std::string> all(argv + 1, argv + argc);
   std::string bundle = vantiro::DefaultBundlePath();
+  bool verbose = false, help = false;
   std::size_t i = 0;
   try {
     for (; i < all.size() && all[i].starts_with("-"); ++i) {
       if (all[i] == "--help" || all[i] == "-h") return std::cout << kUsage, 0;
       if (all[i] == "--version") return std::cout << "vantiro " << VANTIRO_VERSION << "\n", 0;
+      if (all[i] == "--verbose") {
+        verbose = true;
+        continue;
+      }
       if (all[i] != "--bundle") throw vantiro::UsageError("unknown option '" + all[i] + "'");
       if (++i >= all.size()) throw vantiro::UsageError("--bundle needs a path");
       bundle = all[i];
     }
     if (i >= all.size()) throw vantiro::UsageError("no command given");
     const std::string command = all[i];
-    const vantiro::Args args(all.begin() + static_cast<long>(i) + 1, all.end());
-    for (const auto& a : args)
-      if (a == "--help" || a == "-h") return std::cout << kUsage, 0;
+    const vantiro::Args args = CommandArgs(all.begin() + static_cast<long>(i) + 1, all.end(), &verbose, &help);
+    if (help) return std::cout << kUsage, 0;
+    vantiro::ff::SetVerbose(verbose);
     if (command == "info") return vantiro::RunInfo(args, bundle);
     if (command == "render") return vantiro::RunRender(args, bundle);
     if (command == "demo") return vantiro::RunDemo(args, bundle);

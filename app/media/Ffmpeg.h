@@ -18,8 +18,13 @@ namespace vantiro::ff {
 
 std::string ErrorText(int err);
 
-// Lets FFmpeg report errors only.
-void KeepQuiet();
+// FFmpeg's own log: silent unless `verbose`; either way its error lines are kept for
+// LoggedErrors, so a failure can be explained in vantiro's own words. Until this is
+// called, the log is silent.
+void SetVerbose(bool verbose);
+void KeepQuiet();  // installs the silent log unless SetVerbose came first
+std::string LoggedErrors();  // since ForgetLoggedErrors, one line each
+void ForgetLoggedErrors();
 
 struct FormatInputCloser {
   void operator()(AVFormatContext* c) const { avformat_close_input(&c); }

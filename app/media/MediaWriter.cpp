@@ -1,16 +1,15 @@
 #include "app/media/MediaWriter.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <utility>
 
 #include "app/media/Ffmpeg.h"
+#include "app/media/TempFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -30,24 +29,18 @@ const char* ContainerFor(const std::string& ext) {
   return nullptr;
 }
 
-// A new empty file beside `target` with a name of its own; "" when the folder is not writable.
-std::string TempBeside(const std::string& target, std::string* error) {
-  const fs::path t(target);
-  const std::string ext = t.extension().string();
-  std::string name = (t.parent_path().empty() ? fs::path(".") : t.parent_path()) /
-                     ("." + t.stem().string() + ".partial-XXXXXX" + ext);
-  const int fd = mkstemps(name.data(), static_cast<int>(ext.size()));
-  if (fd < 0) {
-    *error = "cannot write beside " + target + ": " + std::strerror(errno);
-    return {};
-  }
-  // Temporary files are private; the finished file gets the usual permissions.
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(fd, 0666 & ~mask);
-  close(fd);
-  return name;
+bool Fail(const std::string& what, std::string* error) {
+  *error = what;
+  return false;
 }
+
+// A folder in the way is found before any work rather than when the files move into place.
+bool CheckTarget(const std::string& target, std::string* error) {
+  std::error_code ec;
+  return !fs::is_directory(target, ec) || Fail("cannot write " + target + ": a folder has that name", error);
+}
+
+std::string SizeText(int width, int height) { return std::to_string(width) + "x" + std::to_string(height); }
 
 ff::CodecPtr OpenEncoder(const AVCodec* codec, const std::function<void(AVCodecContext*)>& setup,
                          AVDictionary** options, std::string* error) {
@@ -111,12 +104,13 @@ class MovieWriter : public MediaWriter::Impl {
       if (output_->pb != nullptr) avio_closep(&output_->pb);
       avformat_free_context(output_);
     }
-    if (!temp_.empty()) std::remove(temp_.c_str());
+    if (!temp_.empty()) temp::Remove(temp_);
   }
 
   bool Open(const WriterSettings& s, const char* container, std::string* error) {
     settings_ = s;
-    temp_ = TempBeside(s.path, error);
+    if (!CheckTarget(s.path, error)) return false;
+    temp_ = temp::CreateBeside(s.path, error);
     if (temp_.empty()) return false;
     if (avformat_alloc_output_context2(&output_, nullptr, container, temp_.c_str()) < 0) {
       *error = "cannot make a " + std::string(container) + " file";
@@ -150,19 +144,13 @@ class MovieWriter : public MediaWriter::Impl {
     const int err = av_write_trailer(output_);
     avio_closep(&output_->pb);
     if (err < 0) return Fail("cannot finish " + settings_.path + ": " + ff::ErrorText(err), error);
-    if (std::rename(temp_.c_str(), settings_.path.c_str()) != 0)
-      return Fail("cannot write " + settings_.path + ": " + std::strerror(errno), error);
-    temp_.clear();
+    const std::string temp = std::exchange(temp_, {});
+    if (!temp::Commit({{temp, settings_.path}}, error)) return false;
     outputs.push_back(settings_.path);
     return true;
   }
 
  private:
-  static bool Fail(const std::string& what, std::string* error) {
-    *error = what;
-    return false;
-  }
-
   bool OpenVideo(std::string* error) {
     const AVCodec* codec = avcodec_find_encoder_by_name("libx264");
     if (codec == nullptr) codec = avcodec_find_encoder(AV_CODEC_ID_H264);
@@ -258,20 +246,27 @@ class MovieWriter : public MediaWriter::Impl {
   std::vector<float> pending_;
 };
 
+// Drops the alpha byte: ARGB rows into the packed RGB rows PNG pictures are encoded from.
+// Done here rather than by swscale, whose packed-RGB path reads a byte past the source.
+void ArgbToRgb(const uint8_t* argb, long rowBytes, AVFrame* rgb) {
+  for (int y = 0; y < rgb->height; ++y) {
+    const uint8_t* s = argb + y * rowBytes;
+    uint8_t* d = rgb->data[0] + static_cast<std::ptrdiff_t>(y) * rgb->linesize[0];
+    for (int x = 0; x < rgb->width; ++x, s += 4, d += 3) d[0] = s[1], d[1] = s[2], d[2] = s[3];
+  }
+}
+
 // PNG pictures: one file, or one per frame numbered from `firstNumber`.
 class PngWriter : public MediaWriter::Impl {
  public:
   ~PngWriter() override {
-    for (const auto& t : temps_) std::remove(t.c_str());
+    for (const auto& [temp, target] : moves_) temp::Remove(temp);
   }
 
   bool Open(const WriterSettings& s, std::string* error) {
     settings_ = s;
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_PNG);
-    if (codec == nullptr) {
-      *error = "this FFmpeg has no PNG encoder";
-      return false;
-    }
+    if (codec == nullptr) return Fail("this FFmpeg has no PNG encoder", error);
     encoder_ = OpenEncoder(codec, [&](AVCodecContext* c) {
       c->width = s.width;
       c->height = s.height;
@@ -280,63 +275,50 @@ class PngWriter : public MediaWriter::Impl {
     }, nullptr, error);
     picture_ = NewFrame(s.width, s.height, AV_PIX_FMT_RGB24);
     // Check up front that the place is writable, so a long render does not fail at its end.
-    if (!encoder_ || !picture_) return false;
-    const std::string probe = TempBeside(s.path, error);
+    if (!encoder_) return false;
+    if (!picture_) return Fail("out of memory", error);
+    if (!CheckTarget(Target(0), error)) return false;
+    const std::string probe = temp::CreateBeside(s.path, error);
     if (probe.empty()) return false;
-    std::remove(probe.c_str());
+    temp::Remove(probe);
     return true;
   }
 
   bool Video(const uint8_t* argb, long rowBytes, std::string* error) override {
-    if (!converter_.Convert(argb, rowBytes, picture_.get())) return Fail("cannot convert a frame", error);
-    picture_->pts = count_;
+    const std::string target = Target(static_cast<int64_t>(moves_.size()));
+    if (!CheckTarget(target, error)) return false;
+    if (av_frame_make_writable(picture_.get()) < 0) return Fail("out of memory", error);
+    ArgbToRgb(argb, rowBytes, picture_.get());
+    picture_->pts = static_cast<int64_t>(moves_.size());
     ff::PacketPtr packet(av_packet_alloc());
     if (avcodec_send_frame(encoder_.get(), picture_.get()) < 0 ||
         avcodec_receive_packet(encoder_.get(), packet.get()) < 0)
       return Fail("cannot encode a PNG picture", error);
-    const std::string target = Target(count_);
-    const std::string temp = TempBeside(target, error);
+    const std::string temp = temp::CreateBeside(target, error);
     if (temp.empty()) return false;
-    temps_.push_back(temp);
-    targets_.push_back(target);
+    moves_.emplace_back(temp, target);
     std::ofstream out(temp, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(packet->data), packet->size);
     out.close();
-    ++count_;
     return out.good() || Fail("cannot write " + temp + ": " + std::strerror(errno), error);
   }
 
   bool Finish(std::string* error) override {
-    for (std::size_t i = 0; i < temps_.size(); ++i) {
-      if (std::rename(temps_[i].c_str(), targets_[i].c_str()) != 0)
-        return Fail("cannot write " + targets_[i] + ": " + std::strerror(errno), error);
-      outputs.push_back(targets_[i]);
-      temps_[i].clear();
-    }
-    temps_.clear();
+    const auto moves = std::exchange(moves_, {});
+    if (!temp::Commit(moves, error)) return false;
+    for (const auto& [temp, target] : moves) outputs.push_back(target);
     return true;
   }
 
  private:
-  static bool Fail(const std::string& what, std::string* error) {
-    *error = what;
-    return false;
-  }
-
   std::string Target(int64_t index) const {
-    if (settings_.singleImage) return settings_.path;
-    const fs::path p(settings_.path);
-    char number[32];
-    std::snprintf(number, sizeof number, "-%04lld", static_cast<long long>(settings_.firstNumber + index));
-    return (p.parent_path() / (p.stem().string() + number + p.extension().string())).string();
+    return settings_.singleImage ? settings_.path : MediaWriter::SequenceName(settings_.path, settings_.firstNumber + index);
   }
 
   WriterSettings settings_;
   ff::CodecPtr encoder_;
   ff::FramePtr picture_;
-  PictureConverter converter_;
-  int64_t count_ = 0;
-  std::vector<std::string> temps_, targets_;
+  std::vector<temp::Move> moves_;
 };
 
 }  // namespace
@@ -346,13 +328,34 @@ bool MediaWriter::KnownExtension(const std::string& path) {
   return ext == ".png" || ContainerFor(ext) != nullptr;
 }
 
+bool MediaWriter::WritesSequence(const std::string& path) { return Extension(path) == ".png"; }
+
+std::string MediaWriter::SequenceName(const std::string& path, int64_t number) {
+  const fs::path p(path);
+  char digits[32];
+  std::snprintf(digits, sizeof digits, "-%04lld", static_cast<long long>(number));
+  return (p.parent_path() / (p.stem().string() + digits + p.extension().string())).string();
+}
+
+bool MediaWriter::CheckSize(const std::string& path, int width, int height, std::string* error) {
+  if (width <= 0 || height <= 0) return Fail("nothing to write: the picture size is empty", error);
+  if (Extension(path) == ".png") {
+    // FFmpeg's own limit on any picture it encodes, margins included.
+    const int64_t area = (int64_t{width} + 128) * (int64_t{height} + 128);
+    return area < INT32_MAX / 8 ||
+           Fail(SizeText(width, height) + " is too large for a PNG picture (16000x16000 is the largest square): choose a smaller --size", error);
+  }
+  // libx264 takes at most 16384 on a side, and level 6.2, the highest, at most 139264
+  // macroblocks of 16x16 (8192x4352); larger streams would not play anywhere.
+  const int64_t blocks = int64_t{(width + 15) / 16} * ((height + 15) / 16);
+  return (width <= 16384 && height <= 16384 && blocks <= 139264) ||
+         Fail(SizeText(width, height) + " is too large for H.264 video (at most 8192x4352 or the same area, and 16384 on a side): choose a smaller --size or write .png pictures", error);
+}
+
 std::unique_ptr<MediaWriter> MediaWriter::Create(const WriterSettings& settings, std::string* error) {
   ff::KeepQuiet();
   const std::string ext = Extension(settings.path);
-  if (settings.width <= 0 || settings.height <= 0) {
-    *error = "nothing to write: the picture size is empty";
-    return nullptr;
-  }
+  if (!CheckSize(settings.path, settings.width, settings.height, error)) return nullptr;
   if (ext == ".png") {
     auto png = std::make_unique<PngWriter>();
     if (!png->Open(settings, error)) return nullptr;

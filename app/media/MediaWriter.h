@@ -1,8 +1,8 @@
 // Writes rendered frames (32-bit, bytes alpha, red, green, blue) and sound to a file whose
 // extension picks the container: .mp4 .mov .mkv (H.264 with AAC sound) or .png (a single
 // picture, or a numbered sequence name-0000.png ...). Everything is written beside the
-// target under a temporary name and moved into place by Finish, so a failed or
-// interrupted run leaves no partial output.
+// target under a temporary name and moved into place by Finish, all files or none, so a
+// failed or interrupted run leaves no partial output and earlier files as they were.
 #pragma once
 
 #include <cstdint>
@@ -27,6 +27,12 @@ class MediaWriter {
   // nullptr with `error` set for an unknown extension or an unwritable place.
   static std::unique_ptr<MediaWriter> Create(const WriterSettings& settings, std::string* error);
   static bool KnownExtension(const std::string& path);
+  // False with `error` saying why when the encoder for `path` cannot take that size.
+  static bool CheckSize(const std::string& path, int width, int height, std::string* error);
+  // .png: a numbered sequence unless the writer is asked for one picture.
+  static bool WritesSequence(const std::string& path);
+  // The name of picture `number` of the sequence `path` (name.png → name-0042.png).
+  static std::string SequenceName(const std::string& path, int64_t number);
   ~MediaWriter();  // without Finish, every temporary file is removed
 
   bool WriteVideo(const uint8_t* argb, long rowBytes, std::string* error);

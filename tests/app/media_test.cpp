@@ -1,3 +1,6 @@
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +10,7 @@
 #include "app/media/AudioReader.h"
 #include "app/media/MediaWriter.h"
 #include "app/media/VideoReader.h"
+#include "tests/app/TestClips.h"
 #include "tests/testlib/ScratchFolder.h"
 
 using namespace vantiro;
@@ -30,25 +34,10 @@ std::vector<uint8_t> Picture(int n) {
 }
 
 void WriteClip(const std::string& path, int frames, bool audio) {
-  std::string error;
-  WriterSettings s;
-  s.path = path;
-  s.width = kW;
-  s.height = kH;
-  s.fpsNum = 25;
-  s.withAudio = audio;
-  auto writer = MediaWriter::Create(s, &error);
-  ASSERT_NE(writer, nullptr) << error;
-  std::vector<float> tone(2 * 1920);
-  for (int n = 0; n < frames; ++n) {
-    const auto pic = Picture(n);
-    ASSERT_TRUE(writer->WriteVideo(pic.data(), kW * 4, &error)) << error;
-    if (audio) {
-      for (int i = 0; i < 1920; ++i) tone[2 * i] = tone[2 * i + 1] = 0.5f * std::sin((n * 1920 + i) * 0.0576f);
-      ASSERT_TRUE(writer->WriteAudio(tone.data(), 1920, &error)) << error;
-    }
-  }
-  ASSERT_TRUE(writer->Finish(&error)) << error;
+  vantiro::test::WriteClip(path, {.frames = frames, .tone = audio ? 0.5f : 0.0f}, [](int n, uint8_t* p) {
+    const auto picture = Picture(n);
+    std::copy(picture.begin(), picture.end(), p);
+  });
 }
 
 int RedOf(VideoReader& reader, int64_t n) {
@@ -154,14 +143,60 @@ TEST(Media, NothingIsLeftBehindWhenWritingStopsOrCannotStart) {
   }  // abandoned without Finish
   EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
 
-  s.path = (dir / "out.avi2").string();
-  EXPECT_EQ(MediaWriter::Create(s, &error), nullptr);
-  EXPECT_NE(error.find("extension"), std::string::npos);
-  s.path = (dir / "missing-folder" / "out.mp4").string();
-  EXPECT_EQ(MediaWriter::Create(s, &error), nullptr);
-  EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
   EXPECT_EQ(VideoReader::Open((dir / "nothing.mp4").string(), &error), nullptr);
-  EXPECT_NE(error.find("cannot open"), std::string::npos);
+  EXPECT_NE(error.find("does not exist"), std::string::npos) << error;
   vantiro::test::WriteFile(dir / "text.mp4", "hello");
   EXPECT_EQ(VideoReader::Open((dir / "text.mp4").string(), &error), nullptr);
+}
+
+TEST(Media, ASequenceMovesIntoPlaceWholeOrNotAtAll) {
+  ScratchFolder dir;
+  vantiro::test::WriteFile(dir / "seq-0007.png", "older picture");
+  std::string error;
+  WriterSettings s;
+  s.width = kW;
+  s.height = kH;
+  s.path = (dir / "seq.png").string();
+  s.firstNumber = 7;
+  auto seq = MediaWriter::Create(s, &error);
+  ASSERT_NE(seq, nullptr) << error;
+  for (int n = 0; n < 3; ++n) ASSERT_TRUE(seq->WriteVideo(Picture(n).data(), kW * 4, &error)) << error;
+  std::filesystem::create_directory(dir / "seq-0009.png");  // appears while the render runs
+  EXPECT_FALSE(seq->Finish(&error));
+  EXPECT_NE(error.find("seq-0009.png"), std::string::npos) << error;
+  EXPECT_EQ(vantiro::test::ReadFile(dir / "seq-0007.png"), "older picture");
+  std::vector<std::string> left;
+  for (const auto& e : std::filesystem::directory_iterator(dir.path())) left.push_back(e.path().filename().string());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"seq-0007.png", "seq-0009.png"}));
+}
+
+// The writers read a picture up to its last byte and not one further, so a picture at the
+// very end of its memory is safe.
+TEST(Media, APictureIsReadUpToItsLastByteAndNoFurther) {
+  ScratchFolder dir;
+  const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE)), bytes = kW * kH * 4;
+  const std::size_t span = (bytes + page - 1) / page * page;
+  auto* memory = static_cast<uint8_t*>(mmap(nullptr, span + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  ASSERT_NE(memory, MAP_FAILED);
+  ASSERT_EQ(mprotect(memory + span, page, PROT_NONE), 0);
+  uint8_t* picture = memory + span - bytes;
+  const auto source = Picture(3);
+  std::copy(source.begin(), source.end(), picture);
+  for (const char* name : {"one.png", "one.mp4"}) {
+    WriterSettings s;
+    s.width = kW;
+    s.height = kH;
+    s.singleImage = true;
+    s.path = (dir / name).string();
+    EXPECT_EXIT(
+        {
+          std::string error;
+          auto writer = MediaWriter::Create(s, &error);
+          std::exit(writer && writer->WriteVideo(picture, kW * 4, &error) && writer->Finish(&error) ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "")
+        << name;
+  }
+  munmap(memory, span + page);
 }

@@ -8,6 +8,7 @@
 #include "app/media/AudioReader.h"
 #include "app/media/MediaWriter.h"
 #include "app/media/VideoReader.h"
+#include "tests/app/TestClips.h"
 #include "tests/testlib/RunVantiro.h"
 #include "tests/testlib/ScratchFolder.h"
 
@@ -21,31 +22,16 @@ namespace {
 constexpr int kW = 64, kH = 48, kFrames = 30, kFps = 25;
 constexpr uint32_t kBackground = 0x204060;
 
-// A clip made with the project's own writer: frame n is a gradient whose blue channel
-// counts the frame, with a 440 Hz tone.
+// Frame n is a gradient whose blue channel counts the frame, with a 440 Hz tone.
 void MakeClip(const std::string& path) {
-  WriterSettings s;
-  s.path = path;
-  s.width = kW;
-  s.height = kH;
-  s.fpsNum = kFps;
-  s.withAudio = true;
-  std::string error;
-  auto writer = MediaWriter::Create(s, &error);
-  ASSERT_NE(writer, nullptr) << error;
-  std::vector<uint8_t> pic(kW * kH * 4);
-  std::vector<float> sound(2 * 1920);
-  for (int n = 0; n < kFrames; ++n) {
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) {
-        uint8_t* p = &pic[4 * (y * kW + x)];
-        p[0] = 255, p[1] = uint8_t(x * 4), p[2] = uint8_t(y * 5), p[3] = uint8_t(n * 8);
-      }
-    ASSERT_TRUE(writer->WriteVideo(pic.data(), kW * 4, &error)) << error;
-    for (int i = 0; i < 1920; ++i) sound[2 * i] = sound[2 * i + 1] = 0.3f * std::sin((n * 1920 + i) * 0.0576f);
-    ASSERT_TRUE(writer->WriteAudio(sound.data(), 1920, &error)) << error;
-  }
-  ASSERT_TRUE(writer->Finish(&error)) << error;
+  vantiro::test::WriteClip(path, {.width = kW, .height = kH, .frames = kFrames, .fps = kFps, .tone = 0.3f},
+                           [](int n, uint8_t* pic) {
+                             for (int y = 0; y < kH; ++y)
+                               for (int x = 0; x < kW; ++x) {
+                                 uint8_t* p = &pic[4 * (y * kW + x)];
+                                 p[0] = 255, p[1] = uint8_t(x * 4), p[2] = uint8_t(y * 5), p[3] = uint8_t(n * 8);
+                               }
+                           });
 }
 
 std::vector<uint8_t> Frame(const std::string& path, int64_t n) {
@@ -170,6 +156,10 @@ TEST_F(RenderTest, BadInputIsOneClearLineAndLeavesNothingBehind) {
       {"render " + clip, 2, "usage"},
       {"render " + clip + " " + (dir / "o.mp4").string() + " --fade-in -3", 2, "between"},
       {"placeholder " + clip + " " + (dir / "o.mp4").string(), 1, ".png"},
+      // Sizes the encoder would refuse, refused before any work.
+      {"render " + clip + " " + (dir / "o.mp4").string() + " --size 16384x16384", 1, "too large for H.264"},
+      {"render " + clip + " " + (dir / "o.png").string() + " --size 16384x16384", 1, "too large for a PNG"},
+      {"placeholder " + clip + " " + (dir / "o.png").string() + " --size 16384x16384", 1, "too large for a PNG"},
   };
   for (const auto& c : cases) {
     const auto r = RunVantiro(c.args);

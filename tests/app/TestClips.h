@@ -1,0 +1,26 @@
+// Clips written with the project's own writer, for tests that need a real video file.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace vantiro::test {
+
+struct ClipShape {
+  int width = 64, height = 48;
+  int frames = 30;
+  int fps = 25;
+  float tone = 0;  // amplitude of a 440 Hz tone on both channels; 0: no sound
+};
+
+// Paints frame `n` into a 32-bit ARGB raster of the clip's size, rows packed.
+using PaintFrame = std::function<void(int n, uint8_t* argb)>;
+
+// Writes the clip (any extension the writer knows); a failure fails the calling test.
+void WriteClip(const std::string& path, const ClipShape& shape, const PaintFrame& paint);
+
+// A clip whose every frame is one flat grey: quick to write and to render.
+void WriteFlatClip(const std::string& path, const ClipShape& shape);
+
+}  // namespace vantiro::test
