@@ -170,7 +170,7 @@ TEST_F(ResourceManagerTest, ReadOnlyFilesAreNotWritten) {
   const int16_t readOnly = FSpOpenResFile(&fileSpec, fsRdPerm);
   AddResource(HandleWith("x"), kData, 1, nullptr);
   UpdateResFile(readOnly);
-  EXPECT_EQ(ResError(), permErr);
+  EXPECT_EQ(ResError(), wrPermErr);
   CloseResFile(readOnly);
   EXPECT_EQ(test::ReadFile(path), before);
 }
