@@ -21,6 +21,7 @@ class PluginFixture : public ::testing::Test {
     prefs.UseAsPreferencesFolder();
     gPascalInited = false;
     gPascalData = nullptr;
+    gMostRecentStartFrame = gMostRecentFrameCount = 0;
   }
   ~PluginFixture() override {
     DisposePtr(reinterpret_cast<Ptr>(gPascalData));

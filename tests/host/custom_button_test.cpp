@@ -1,6 +1,8 @@
 // The custom button and the frame fetch: which frame at which size, what the dialog is
 // given, a host without a frame, and GetFrameIntoGW's answers.
+#include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "dialog/configdlghandler.h"
 #include "host/iMovieGlue.h"
@@ -121,8 +123,56 @@ TEST_F(CustomButtonTest, WithoutAFrameFromTheHostTheDialogOpensOnBlack) {
   EXPECT_EQ(gOpened.frameBounds.right, 720);
   EXPECT_EQ(gOpened.frameBounds.bottom, 576);
   EXPECT_TRUE(gOpened.allBlack);
-  EXPECT_EQ(host.Count("ReleaseFrame"), 0u) << "nothing was lent";
   EXPECT_EQ(VantiroLivePortCount(), ports) << "the black frame is gone again";
+}
+
+// A host may hand out a cookie with a failed fetch; whatever it lent is handed back.
+TEST_F(CustomButtonTest, TheCookieGoesBackWhateverTheFetchAnswered) {
+  ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
+  int token = 0;
+  host.getFrame = [&](int32_t, GWorldPtr* out, int16_t, int16_t, HYRefDVQuality, HYFrameCookie* cookie) {
+    *out = nullptr;
+    *cookie = &token;
+    return HYPluginResult(kPluginCantGetNeededFrame);
+  };
+  EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginOK);
+  ASSERT_EQ(host.Count("ReleaseFrame"), 1u);
+  EXPECT_EQ(host.Last("ReleaseFrame")->args[0], static_cast<long long>(reinterpret_cast<uintptr_t>(&token)));
+
+  gMostRecentStartFrame = INT32_MAX;
+  host.params.renderFrame = 1;
+  host.calls.clear();
+  EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginBadParams) << "a frame number beyond 32 bits";
+  EXPECT_TRUE(host.calls.empty());
+}
+
+// The clip slider fetches frames while the dialog is open. A host that frees each frame
+// on its release must find the plug-in never touching it again.
+TEST_F(CustomButtonTest, FramesAreNeverTouchedAfterTheirRelease) {
+  ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
+  std::vector<GWorldPtr> live;
+  host.getFrame = [&](int32_t frame, GWorldPtr* out, int16_t w, int16_t h, HYRefDVQuality, HYFrameCookie* cookie) {
+    *out = NewFrame(w, h, uint8_t(frame));
+    live.push_back(*out);
+    *cookie = *out;
+    return HYPluginResult(kPluginOK);
+  };
+  host.releaseFrame = [&](HYFrameCookie cookie) {
+    auto* frame = static_cast<GWorldPtr>(cookie);
+    live.erase(std::find(live.begin(), live.end(), frame));
+    DisposeGWorld(frame);
+    return HYPluginResult(kPluginOK);
+  };
+  SetConfigWindowOpener([](const char*, const char*, const char*) -> WindowRef {
+    const pluginWorkSpace& ws = gConfigWorkSpace;
+    for (int position : {3, 9}) GetFrameIntoGW(ws.sourceClip, ws.iMovieParams, ws.minFrameIndex + position, cUseDisposeGWInSlider);
+    return nullptr;
+  });
+  const long ports = VantiroLivePortCount();
+  EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginOK);
+  EXPECT_EQ(host.Count("GetFrame"), 3u);
+  EXPECT_TRUE(live.empty()) << "every frame was handed back";
+  EXPECT_EQ(VantiroLivePortCount(), ports) << "each freed once, by the host";
 }
 
 class FrameFetch : public PluginFixture {
@@ -139,10 +189,12 @@ class FrameFetch : public PluginFixture {
   HYPluginResult releaseAnswer = kPluginOK;
 };
 
-TEST_F(FrameFetch, ANegativeFrameAsksTheHostNothing) {
+TEST_F(FrameFetch, FramesOutsideTheMovieAskTheHostNothing) {
   GWorldPtr into = NewFrame(36, 24, 1);
   host.params.startFrame = 3;
   EXPECT_EQ(GetFrameIntoGW(into, &host.params, -5, 1), -1);
+  host.params.startFrame = 5;
+  EXPECT_EQ(GetFrameIntoGW(into, &host.params, INT32_MAX, 1), kPluginBadParams) << "beyond 32 bits";
   EXPECT_TRUE(host.calls.empty());
   DisposeGWorld(into);
 }
@@ -159,23 +211,17 @@ TEST_F(FrameFetch, AsksAtTheBuffersSizeAndQualityAndScalesWhatComesBack) {
   const auto* p = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm) + 100 * GetPixRowBytes(pm)) + 4 * 50;
   EXPECT_EQ(p[3], 99) << "the host's picture";
   EXPECT_EQ(p[1], uint8_t(101)) << "column 50 of 360 is the host's column 101 of 720";
-  host.params.proxyOnly = false;
-  GetFrameIntoGW(into, &host.params, 4, 0);
-  EXPECT_EQ(host.Last("GetFrame")->args[3], kDVHighQuality);
+  DisposeGWorld(into);
+  // Proxies up to 259 lines are fetched fast; everything else at high quality.
+  for (const auto& [proxy, height, quality] : {std::tuple{true, 259, kDVLowQuality}, std::tuple{true, 260, kDVHighQuality},
+                                               std::tuple{false, 240, kDVHighQuality}}) {
+    host.params.proxyOnly = proxy;
+    into = NewFrame(36, height, 1);
+    GetFrameIntoGW(into, &host.params, 4, 0);
+    EXPECT_EQ(host.Last("GetFrame")->args[3], quality) << height << " lines, proxy " << proxy;
+    DisposeGWorld(into);
+  }
   DisposeGWorld(served);
-  DisposeGWorld(into);
-}
-
-TEST_F(FrameFetch, DisposesTheFetchedFrameOnlyWhenAsked) {
-  GWorldPtr into = NewFrame(36, 24, 1);
-  served = NewFrame(36, 24, 2);
-  const long ports = VantiroLivePortCount();
-  EXPECT_EQ(GetFrameIntoGW(into, &host.params, 0, 0), kPluginOK);
-  EXPECT_EQ(VantiroLivePortCount(), ports) << "released, not disposed";
-  EXPECT_EQ(GetFrameIntoGW(into, &host.params, 0, 1), kPluginOK);
-  EXPECT_EQ(VantiroLivePortCount(), ports - 1) << "released and disposed";
-  EXPECT_EQ(host.Count("ReleaseFrame"), 2u);
-  DisposeGWorld(into);
 }
 
 TEST_F(FrameFetch, WithoutAFrameTheBufferStaysAndNothingIsReleased) {

@@ -1,4 +1,8 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
+#include <stdexcept>
 
 #include "model/DataHandling.h"
 #include "model/pascalFX.h"
@@ -119,6 +123,58 @@ TEST_F(EntryTest, SelectorsWhoseWorkIsNotBuiltYetSaySo) {
   for (int s : {0, 3, 4, 7, 10, 200, 255})
     EXPECT_EQ(Call(HYPluginSelector(s)), kPluginOK) << "selector " << s;
   EXPECT_EQ(host.calls.size(), before) << "unhandled selectors touch nothing";
+}
+
+TEST_F(EntryTest, NothingUnderTheSettingsFilesNameStopsThePlugin) {
+  std::filesystem::create_directory(PrefsFile());
+  EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
+  EXPECT_EQ(StoredRecord(), DefaultsRecord()) << "the folder is moved aside and replaced";
+  EXPECT_TRUE(std::filesystem::is_directory(prefs / "vloqa-Prefs.damaged"));
+}
+
+TEST_F(EntryTest, NoExceptionReachesTheHost) {
+  ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
+  host.getFilterInfo = [](HYPluginFilterInfo**) -> HYPluginResult { throw std::runtime_error("host fault"); };
+  EXPECT_EQ(Call(kPlugInitialize), kPluginFailed);
+  EXPECT_EQ(Call(kPlugTerminate), kPluginOK);
+}
+
+// Plug-in starts (which write back what they read) and settings changes in parallel
+// processes: every change must survive.
+TEST_F(EntryTest, ParallelStartsAndChangesLoseNoChange) {
+  StoreSettings(0);
+  constexpr int kChangers = 2, kStarters = 2, kRounds = 25;
+  std::vector<pid_t> children;
+  for (int c = 0; c < kChangers + kStarters; ++c) {
+    const pid_t child = fork();
+    if (child == 0) {
+      for (int round = 0; round < kRounds; ++round) {
+        if (c < kChangers) {
+          PrefsFileLock lock;
+          pluginDataPtr config = nullptr;
+          pNewConfig(&config);
+          ResetConfig(config, true);
+          ReadConfig(config);
+          ++config->sliders[0];
+          if (!SaveConfig(config)) _exit(1);
+          pDestroyConfig(config);
+        } else {
+          DisposePtr(reinterpret_cast<Ptr>(gPascalData));
+          gPascalData = nullptr;
+          if (Call(kPlugDrawIcon) != kPluginOK) _exit(1);
+        }
+      }
+      _exit(0);
+    }
+    children.push_back(child);
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
+  EXPECT_EQ(gPascalData->sliders[0], kChangers * kRounds);
 }
 
 TEST(EntryDeathTest, AHostThatCannotAllocateTheRecordStopsThePlugin) {

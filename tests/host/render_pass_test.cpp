@@ -247,6 +247,23 @@ TEST_F(RenderPassTest, AllocationFailuresAreReported) {
   host.failAllocations = 1;
   EXPECT_EQ(Call(kPlugInitialize), kPluginOutOfMemory) << "a pass record, but no configuration copy";
   EXPECT_EQ(Pass()->pascalData, nullptr);
+  EXPECT_EQ(Frame(0), kPluginBadParams) << "a host that renders on regardless is refused, not ended";
+  EXPECT_EQ(host.Count("GetFrame"), 0u);
+}
+
+TEST_F(RenderPassTest, FramesThatCannotBeRenderedAreRefused) {
+  ASSERT_EQ(Call(kPlugInitialize), kPluginOK);
+  host.params.frame = nullptr;
+  EXPECT_EQ(Frame(0), kPluginBadParams) << "no output buffer";
+  host.params.frame = output;
+  host.params.startFrame = INT32_MAX;
+  EXPECT_EQ(Frame(1), kPluginBadParams) << "a frame number beyond 32 bits";
+  host.params.startFrame = INT32_MIN;
+  EXPECT_EQ(Frame(-1), kPluginOK) << "far before the movie: nothing to render";
+  EXPECT_EQ(host.Count("GetFrame"), 0u);
+  host.params.startFrame = INT32_MAX - 1;
+  EXPECT_EQ(Frame(1), kPluginOK) << "the last frame a host can name";
+  EXPECT_EQ(host.Last("GetFrame")->args[0], INT32_MAX);
 }
 
 TEST_F(RenderPassTest, WithoutAFilterRecordThereAreNoFades) {
