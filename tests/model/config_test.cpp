@@ -37,19 +37,23 @@ TEST_F(ConfigTest, SizeIsTheRecordsAndNewRecordsAreZero) {
   for (uint32_t i = 0; i < size; ++i) ASSERT_EQ(bytes[i], 0) << i;
 }
 
-TEST_F(ConfigTest, AFullResetOfAZeroRecordGivesExactlyTheDefaults) {
+// The defaults spelled out field by field, after a full reset of a record full of junk.
+TEST_F(ConfigTest, AFullResetWritesEveryDefault) {
+  std::memset(a, 0xA5, sizeof(pluginDataRec));
   ResetConfig(a, true);
-  EXPECT_EQ(a->startRel.left, 0.0);
-  EXPECT_EQ(a->startRel.right, 1.0);
-  EXPECT_EQ(a->startRel.top, 0.0);
-  EXPECT_EQ(a->startRel.bottom, 1.0);
-  EXPECT_EQ(std::memcmp(&a->startRel, &a->endRel, sizeof(relRect)), 0);
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(a->sliders[i], 0);
-  for (int i = 0; i < 2; ++i) EXPECT_EQ(a->colors[i].red & a->colors[i].green & a->colors[i].blue, 65535);
-  for (int i = 2; i < 6; ++i) EXPECT_EQ(a->colors[i].red | a->colors[i].green | a->colors[i].blue, 0);
-  EXPECT_EQ(a->frameStartColor.red, 65535);
-  EXPECT_EQ(a->frameStartColor.green | a->frameStartColor.blue, 0);
-  EXPECT_EQ(a->frameEndColor.red | a->frameEndColor.green | a->frameEndColor.blue, 0);
+  for (const relRect* r : {&a->startRel, &a->endRel}) {
+    EXPECT_EQ(r->left, 0.0);
+    EXPECT_EQ(r->right, 1.0);
+    EXPECT_EQ(r->top, 0.0);
+    EXPECT_EQ(r->bottom, 1.0);
+  }
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(a->sliders[i], 0) << i;
+  for (int i = 0; i < 6; ++i) {
+    const uint16_t level = i < 2 ? 65535 : 0;
+    EXPECT_TRUE(a->colors[i].red == level && a->colors[i].green == level && a->colors[i].blue == level) << i;
+  }
+  EXPECT_TRUE(a->frameStartColor.red == 65535 && a->frameStartColor.green == 0 && a->frameStartColor.blue == 0);
+  EXPECT_EQ(a->frameEndColor.red, 0xA5A5) << "not a default: left as it was";
   EXPECT_EQ(a->mediaType, 1);
   EXPECT_FALSE(a->sync);
   EXPECT_TRUE(a->outside);
@@ -60,21 +64,22 @@ TEST_F(ConfigTest, AFullResetOfAZeroRecordGivesExactlyTheDefaults) {
   EXPECT_EQ(a->blendMode, 1);
 }
 
-TEST_F(ConfigTest, APartialResetKeepsTheFormatTheImagesAndTheEndColour) {
+// A partial reset is a full one except for the format, the images and the end colour.
+TEST_F(ConfigTest, APartialResetKeepsOnlyTheFormatTheImagesAndTheEndColour) {
   CGImageRef picture = TinyImage(0xFF112233);
   std::memset(a, 0x5A, sizeof(pluginDataRec));
   a->mediaType = 3;
   a->theOriginalImage = picture;
-  a->theRendered = nullptr;
-  const RGBColor endColor = a->frameEndColor;
   ResetConfig(a, false);
+  std::memset(b, 0x5A, sizeof(pluginDataRec));
+  ResetConfig(b, true);
   EXPECT_EQ(a->mediaType, 3);
   EXPECT_EQ(a->theOriginalImage, picture);
-  EXPECT_EQ(std::memcmp(&a->frameEndColor, &endColor, sizeof endColor), 0);
-  EXPECT_EQ(a->sliders[2], 0);
-  EXPECT_EQ(a->blendMode, 1);
-  EXPECT_TRUE(a->outside);
-  EXPECT_EQ(a->startRel.right, 1.0);
+  EXPECT_EQ(a->theRendered, reinterpret_cast<CGImageRef>(uintptr_t(0x5A5A5A5A5A5A5A5Aull)));
+  b->mediaType = a->mediaType;
+  b->theOriginalImage = a->theOriginalImage;
+  b->theRendered = a->theRendered;
+  EXPECT_EQ(std::memcmp(a, b, sizeof(pluginDataRec)), 0);
   CGImageRelease(picture);
 }
 

@@ -118,7 +118,9 @@ TEST(ResourceFork, RejectsDamagedFilesWithoutReadingOutside) {
   const std::size_t ref = mapOff + 28 + 2 + 8;
   EXPECT_TRUE(patched(ref + 4, {0x00})) << "the patching itself keeps the file readable";
   EXPECT_FALSE(patched(ref + 2, {0x7F, 0x00})) << "name outside the map";
-  EXPECT_FALSE(patched(ref + 5, {0x00, 0x00, 0x02})) << "data entry cut off";
+  // The data section holds 7 bytes: an offset past 3 leaves no room for a length word.
+  for (uint8_t at = 4; at <= 8; ++at)
+    EXPECT_FALSE(patched(ref + 5, {0x00, 0x00, at})) << "data entry at " << int(at) << " cut off";
   EXPECT_FALSE(patched(256, {0x00, 0x01, 0x00, 0x00})) << "data length beyond its section";
 }
 
