@@ -143,7 +143,7 @@ TEST_F(EntryTest, NoExceptionReachesTheHost) {
 // processes: every change must survive.
 TEST_F(EntryTest, ParallelStartsAndChangesLoseNoChange) {
   StoreSettings(0);
-  constexpr int kChangers = 2, kStarters = 2, kRounds = 25;
+  constexpr int kChangers = 2, kStarters = 2, kRounds = 100;
   std::vector<pid_t> children;
   for (int c = 0; c < kChangers + kStarters; ++c) {
     const pid_t child = fork();
