@@ -82,9 +82,15 @@ TEST_F(RecordTest, FieldsSitAtTheirOffsetsInThisProcessorsOrder) {
 }
 
 TEST_F(RecordTest, ReadingBackRestoresStoredFieldsAndLeavesTheRestAlone) {
-  config->startRel = {0.25, 0.75, 0.1, 0.9};
-  config->sliders[1] = 55;
-  config->colors[0] = {100, 200, 300};
+  // A different value in every stored field, so that no field can stand in for another.
+  config->startRel = {0.125, 0.25, 0.375, 0.5};
+  config->endRel = {0.625, 0.75, 0.875, 1.5};
+  for (int i = 0; i < 6; ++i) {
+    config->sliders[i] = int16_t(10 * i - 25);
+    config->colors[i] = {uint16_t(1000 * i + 1), uint16_t(1000 * i + 2), uint16_t(1000 * i + 3)};
+  }
+  config->frameStartColor = {7001, 7002, 7003};
+  config->frameEndColor = {8001, 8002, 8003};
   config->mediaType = 2;
   config->keepProps = true;
   config->blendMode = 12;
@@ -100,10 +106,7 @@ TEST_F(RecordTest, ReadingBackRestoresStoredFieldsAndLeavesTheRestAlone) {
   target->theOriginalImage = marker;
   target->theRendered = marker;
   ASSERT_TRUE(Save2Config(target, record));
-  EXPECT_EQ(std::memcmp(&target->startRel, &config->startRel, sizeof(relRect)), 0);
-  EXPECT_EQ(target->sliders[1], 55);
-  EXPECT_EQ(target->colors[0].blue, 300);
-  EXPECT_EQ(target->mediaType, 2);
+  EXPECT_EQ(std::memcmp(target, config, offsetof(pluginDataRec, sync)), 0) << "rectangles, sliders, colours, format";
   EXPECT_TRUE(target->keepProps);
   EXPECT_EQ(target->blendMode, 12);
   EXPECT_FALSE(target->sync) << "not stored";
