@@ -81,16 +81,24 @@ TEST_F(EntryTest, TheFirstAcceptedCallCreatesTheMasterRecordFromTheHostsAllocato
   EXPECT_EQ(StoredRecord(), DefaultsRecord()) << "the first start saves exactly the defaults";
 }
 
-TEST_F(EntryTest, SavedSettingsGoOverTheDefaults) {
+TEST_F(EntryTest, SavedSettingsGoOverTheDefaultsOnce) {
   StoreSettings(-40);
   EXPECT_EQ(Call(kPlugDrawThumbNail), kPluginOK);
+  pluginDataPtr master = gPascalData;
   EXPECT_EQ(gPascalData->sliders[0], -40);
   EXPECT_EQ(gPascalData->mediaType, 3);
   EXPECT_EQ(gPascalData->theOriginalImage, nullptr);
   EXPECT_TRUE(gPascalData->outside) << "unsaved fields keep their defaults";
+  StoreSettings(90);  // another program changes the file afterwards
+  EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
+  EXPECT_EQ(gPascalData, master);
+  EXPECT_EQ(gPascalData->sliders[0], -40) << "the file is not read again";
+  EXPECT_EQ(host.Count("NewPtrClear"), 1u);
 }
 
-TEST_F(EntryTest, ADamagedOrForeignRecordIsReplacedByTheDefaults) {
+// A record of another version, or a folder under the file's name (which once stopped
+// every program that loaded the plug-in), gives the defaults and is replaced by them.
+TEST_F(EntryTest, WhatCannotBeReadIsReplacedByTheDefaults) {
   StoreSettings(25);
   std::string bytes = ReadFile(PrefsFile());
   const std::size_t at = bytes.find(std::string("\x03\0\0\0", 4));  // version field, this build's order
@@ -100,17 +108,14 @@ TEST_F(EntryTest, ADamagedOrForeignRecordIsReplacedByTheDefaults) {
   EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
   EXPECT_EQ(gPascalData->sliders[0], 0);
   EXPECT_EQ(StoredRecord(), DefaultsRecord());
-}
 
-TEST_F(EntryTest, InitialisationHappensOnce) {
+  DisposePtr(reinterpret_cast<Ptr>(gPascalData));
+  gPascalData = nullptr;
+  std::filesystem::remove(PrefsFile());
+  std::filesystem::create_directory(PrefsFile());
   EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
-  pluginDataPtr master = gPascalData;
-  StoreSettings(90);  // another program changes the file afterwards
-  EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
-  EXPECT_EQ(Call(kPlugDrawIcon), kPluginOK);
-  EXPECT_EQ(gPascalData, master);
-  EXPECT_EQ(gPascalData->sliders[0], 0) << "the file is not read again";
-  EXPECT_EQ(host.Count("NewPtrClear"), 1u);
+  EXPECT_EQ(StoredRecord(), DefaultsRecord());
+  EXPECT_TRUE(std::filesystem::is_directory(prefs / "vloqa-Prefs.damaged"));
 }
 
 TEST_F(EntryTest, SelectorsWhoseWorkIsNotBuiltYetSaySo) {
@@ -123,13 +128,6 @@ TEST_F(EntryTest, SelectorsWhoseWorkIsNotBuiltYetSaySo) {
   for (int s : {0, 3, 4, 7, 10, 200, 255})
     EXPECT_EQ(Call(HYPluginSelector(s)), kPluginOK) << "selector " << s;
   EXPECT_EQ(host.calls.size(), before) << "unhandled selectors touch nothing";
-}
-
-TEST_F(EntryTest, NothingUnderTheSettingsFilesNameStopsThePlugin) {
-  std::filesystem::create_directory(PrefsFile());
-  EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
-  EXPECT_EQ(StoredRecord(), DefaultsRecord()) << "the folder is moved aside and replaced";
-  EXPECT_TRUE(std::filesystem::is_directory(prefs / "vloqa-Prefs.damaged"));
 }
 
 TEST_F(EntryTest, NoExceptionReachesTheHost) {
