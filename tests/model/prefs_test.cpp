@@ -76,21 +76,6 @@ class PrefsTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(PrefsTest, FirstStartCreatesTheFileAndSavesTheDefaults) {
-  EnsurePrefsFile();
-  ASSERT_TRUE(ParseFile(file).has_value()) << "an empty resource file";
-  EXPECT_FALSE(ReadConfig(config));
-  EXPECT_EQ(PrefsFileError(), resNotFound);
-  ASSERT_TRUE(SaveConfig(config));
-  EXPECT_EQ(StoredRecord().size(), cConfigSaveSize);
-  EXPECT_EQ(ParseFile(file)->Find(cPrefsType, 1)->name, "Config Settings");
-  EXPECT_EQ(ReadWidth(), 0);
-
-  WriteFile(file, "not even a resource file");
-  EnsurePrefsFile();
-  EXPECT_EQ(ReadFile(file), "not even a resource file") << "an existing file is left alone";
-}
-
 TEST_F(PrefsTest, SavingKeepsOneRecordAndEveryOtherResource) {
   vantiro::ResourceFork fork;
   fork.resources.push_back({cPrefsType, 1, "Config Settings", 0, "old and short"});
@@ -180,6 +165,9 @@ TEST_F(PrefsTest, FailuresSayWhatIsWrong) {
   EXPECT_FALSE(ReadConfig(config));
   EXPECT_EQ(PrefsFileError(), fnfErr) << "no file";
   EnsurePrefsFile();
+  ASSERT_TRUE(ParseFile(file).has_value()) << "an empty resource file";
+  EXPECT_FALSE(ReadConfig(config));
+  EXPECT_EQ(PrefsFileError(), resNotFound) << "no record yet";
   ASSERT_TRUE(SaveConfig(config));
   fs::permissions(folder.path(), fs::perms::all);
   fs::permissions(file, fs::perms::none);
@@ -193,6 +181,9 @@ TEST_F(PrefsTest, FailuresSayWhatIsWrong) {
     return ReadWidth() == 0 && !SaveConfig(config) && PrefsFileError() == wrPermErr;
   })) << "a file and folder that may not be written";
   fs::permissions(folder.path(), fs::perms::owner_all);
+  WriteFile(file, "not even a resource file");
+  EnsurePrefsFile();
+  EXPECT_EQ(ReadFile(file), "not even a resource file") << "an existing file is left alone";
 
   setenv("XDG_CONFIG_HOME", (folder / "missing").c_str(), 1);
   EnsurePrefsFile();
