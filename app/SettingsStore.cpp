@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 #include <string>
 
 #include "app/CommandLine.h"
@@ -47,12 +48,11 @@ std::string SettingsFile() { return PreferencesFolder() + "/vloqa-Prefs"; }
 std::string Problem(OSErr err, bool saving) {
   switch (err) {
     case noErr: case fnfErr: case resNotFound: return {};
-    case dirNFErr: return "the folder " + PreferencesFolder() + " does not exist";
-    case permErr: return SettingsFile() + " may not be read (permission denied)";
-    case wrPermErr: return SettingsFile() + " or its folder may not be written (permission denied)";
-    case mapReadErr:
-      return SettingsFile() + " is not a settings file" + (saving ? " and cannot be moved aside" : "");
-    default: return SettingsFile() + " cannot be written (error " + std::to_string(err) + ")";
+    case dirNFErr: return "the folder does not exist";
+    case permErr: return "the file may not be read (permission denied)";
+    case wrPermErr: return "the file or its folder may not be written (permission denied)";
+    case mapReadErr: return std::string("the file is no settings file") + (saving ? " and cannot be moved aside" : "");
+    default: return "error " + std::to_string(err);
   }
 }
 
@@ -60,7 +60,7 @@ void Save(pluginDataPtr config) {
   EnsurePrefsFile();
   if (SaveConfig(config)) return;
   const std::string problem = Problem(PrefsFileError(), true);
-  throw Failure("cannot save the settings: " + (problem.empty() ? SettingsFile() + " is missing" : problem));
+  throw Failure("cannot save the settings in " + SettingsFile() + ": " + (problem.empty() ? "the file is missing" : problem));
 }
 
 const char* FormatName(int16_t mediaType) {
@@ -113,12 +113,14 @@ int RunSettings(const Args& args) {
   cl.ExpectPositional(0, 0,
                       "vantiro settings [--rect LEFT,RIGHT,TOP,BOTTOM] [--width PCT] [--height PCT] "
                       "[--rotation PCT] [--background RRGGBB] [--format ntsc|pal|hd] [--reset]");
-  // Read, changed and written back under the lock, so a parallel change is not lost.
-  PrefsFileLock lock;
+  // Read, changed and written back under the lock, so a parallel change is not lost;
+  // only showing the settings leaves the folder as it was.
+  const bool change = !args.empty();
+  std::optional<PrefsFileLock> lock;
+  if (change) lock.emplace();
   Config c;
   const bool saved = ReadConfig(c.get());
   const std::string problem = saved ? std::string() : Problem(PrefsFileError(), false);
-  const bool change = !args.empty();
   if (cl.Has("--reset")) ResetConfig(c.get(), true);
   if (auto rect = cl.Value("--rect")) {
     double v[4];
@@ -148,7 +150,7 @@ int RunSettings(const Args& args) {
   if (change) Save(c.get());
   const std::string state = saved || change ? ""
                             : problem.empty() ? "  (nothing saved yet: defaults)"
-                                              : "  (unreadable: " + problem + "; defaults shown)";
+                                              : "  (defaults shown: " + problem + ")";
   Print(c.get(), state, std::cout);
   return 0;
 }
