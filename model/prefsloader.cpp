@@ -19,7 +19,7 @@ OSErr gPrefsError = noErr;
 std::string PrefsFileName() { return std::string(cProductCode) + cPrefName; }
 
 // Finds the preferences folder (never creating it) and names the settings file in it.
-// fnfErr when the file is not there (the specification is valid then too).
+// fnfErr when the file is not there (the file specification is filled in then too).
 OSErr LocatePrefsFile(FSSpec* fileSpec) {
   int16_t vRefNum = 0;
   int32_t dirID = 0;
