@@ -76,6 +76,7 @@ TEST_F(CustomButtonTest, OpensTheDialogOnTheFrameLastRenderedAtTheFormatsSize) {
   ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
   EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginOK);
   EXPECT_EQ(gOpened.maxFrame, 0) << "before any render pass the clip has one position";
+  DisposeGWorld(lent);
   gMostRecentStartFrame = 300;
   gMostRecentFrameCount = 40;
   host.params.renderFrame = 12;
