@@ -52,7 +52,7 @@ std::string Problem(OSErr err, bool saving) {
     case permErr: return "the file may not be read (permission denied)";
     case wrPermErr: return "the file or its folder may not be written (permission denied)";
     case mapReadErr: return std::string("the file is no settings file") + (saving ? " and cannot be moved aside" : "");
-    default: return "error " + std::to_string(err);
+    default: return std::string("error ").append(std::to_string(err));
   }
 }
 

@@ -116,7 +116,7 @@ TEST_F(PrefsTest, WhatIsNoSettingsFileIsKeptAsideAndReplaced) {
     EXPECT_EQ(PrefsFileError(), mapReadErr);
     ASSERT_TRUE(SaveConfig(config));
     EXPECT_EQ(ReadWidth(), 17);
-    const fs::path aside = folder / (i == 0 ? "vloqa-Prefs.damaged" : "vloqa-Prefs.damaged-" + std::to_string(i + 1));
+    const fs::path aside = folder / (i == 0 ? "vloqa-Prefs.damaged" : std::string("vloqa-Prefs.damaged-").append(std::to_string(i + 1)));
     EXPECT_EQ(StatOf(aside).st_mode & S_IFMT, kinds[i]);
     fs::remove(file);
   }

@@ -95,7 +95,7 @@ TEST_F(ResourceManagerTest, CreationAndOpeningTellMissingExistingAndDamagedFiles
 TEST_F(ResourceManagerTest, RemoveDetachAndReleaseHandOverOwnership) {
   const int16_t ref = CreateAndOpen();
   for (int16_t id : {1, 2, 3}) {
-    AddResource(HandleWith("r" + std::to_string(id)), kData, id, nullptr);
+    AddResource(HandleWith(std::string("r").append(std::to_string(id))), kData, id, nullptr);
     ASSERT_EQ(ResError(), noErr);
   }
   UpdateResFile(ref);
