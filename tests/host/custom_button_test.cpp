@@ -27,29 +27,17 @@ WindowRef Probe(const char*, const char*, const char* window) {
   const pluginWorkSpace& ws = gConfigWorkSpace;
   gOpened.window = window;
   gOpened.frameBounds = GetPortRect(ws.sourceClip);
-  PixMapHandle pm = GetGWorldPixMap(ws.sourceClip);
   gOpened.allBlack = true;
-  for (int y = 0; y < gOpened.frameBounds.bottom; ++y) {
-    const auto* row = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm) + y * GetPixRowBytes(pm));
-    for (int x = 0; x < gOpened.frameBounds.right; ++x)
-      if (row[4 * x] != 255 || row[4 * x + 1] != 0 || row[4 * x + 2] != 0 || row[4 * x + 3] != 0) gOpened.allBlack = false;
-  }
+  for (int y = 0; y < gOpened.frameBounds.bottom; ++y)
+    for (int x = 0; x < gOpened.frameBounds.right; ++x) gOpened.allBlack &= PixelAt(ws.sourceClip, x, y) == 0xFF000000u;
   gOpened.minFrame = ws.minFrameIndex;
   gOpened.maxFrame = ws.maxFrameIndex;
   return nullptr;
 }
 
+// A host's frame: blue is the given level, red and green the column and row.
 GWorldPtr NewFrame(int w, int h, uint8_t blue) {
-  GWorldPtr gw = nullptr;
-  const Rect bounds{0, 0, int16_t(h), int16_t(w)};
-  NewGWorld(&gw, 32, &bounds, nullptr, nullptr, 0);
-  PixMapHandle pm = GetGWorldPixMap(gw);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      uint8_t* p = reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm) + y * GetPixRowBytes(pm)) + 4 * x;
-      p[0] = 255, p[1] = uint8_t(x), p[2] = uint8_t(y), p[3] = blue;
-    }
-  return gw;
+  return NewFilled(w, h, [blue](int x, int y) { return 0xFF000000u | uint32_t(x & 0xFF) << 16 | uint32_t(y & 0xFF) << 8 | blue; });
 }
 
 class CustomButtonTest : public PluginFixture {
@@ -187,10 +175,8 @@ TEST_F(FrameFetch, AsksAtTheBuffersSizeAndQualityAndScalesWhatComesBack) {
   releaseAnswer = kPluginFailed;
   EXPECT_EQ(GetFrameIntoGW(into, &host.params, 4, 0), kPluginFailed) << "the release's answer";
   EXPECT_EQ(host.Last("GetFrame")->args, (std::vector<long long>{14, 360, 240, kDVLowQuality}));
-  PixMapHandle pm = GetGWorldPixMap(into);
-  const auto* p = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm) + 100 * GetPixRowBytes(pm)) + 4 * 50;
-  EXPECT_EQ(p[3], 99) << "the host's picture";
-  EXPECT_EQ(p[1], uint8_t(101)) << "column 50 of 360 is the host's column 101 of 720";
+  EXPECT_EQ(PixelAt(into, 50, 100) & 0xFF, 99u) << "the host's picture";
+  EXPECT_EQ(PixelAt(into, 50, 100) >> 16 & 0xFF, 101u) << "column 50 of 360 is the host's column 101 of 720";
   DisposeGWorld(into);
   // Proxies up to 259 lines are fetched fast; everything else at high quality.
   for (const auto& [proxy, height, quality] : {std::tuple{true, 259, kDVLowQuality}, std::tuple{true, 260, kDVHighQuality},
@@ -208,8 +194,7 @@ TEST_F(FrameFetch, WithoutAFrameTheBufferStaysAndNothingIsReleased) {
   GWorldPtr into = NewFrame(36, 24, 5);
   EXPECT_EQ(GetFrameIntoGW(into, &host.params, 2, 1), kPluginCantGetNeededFrame);
   EXPECT_EQ(host.Count("ReleaseFrame"), 0u);
-  PixMapHandle pm = GetGWorldPixMap(into);
-  EXPECT_EQ(reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm))[3], 5);
+  EXPECT_EQ(PixelAt(into, 0, 0) & 0xFF, 5u);
   DisposeGWorld(into);
 }
 

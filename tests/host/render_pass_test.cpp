@@ -15,26 +15,6 @@ namespace {
 
 constexpr int kW = 40, kH = 30;
 
-uint32_t PixelAt(GWorldPtr gw, int x, int y) {
-  PixMapHandle pm = GetGWorldPixMap(gw);
-  const auto* p = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm)) + y * GetPixRowBytes(pm) + 4 * x;
-  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
-}
-
-GWorldPtr NewFilled(int w, int h, const std::function<uint32_t(int, int)>& argb) {
-  GWorldPtr gw = nullptr;
-  const Rect bounds{0, 0, int16_t(h), int16_t(w)};
-  EXPECT_EQ(NewGWorld(&gw, 32, &bounds, nullptr, nullptr, 0), noErr);
-  PixMapHandle pm = GetGWorldPixMap(gw);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      auto* p = reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm)) + y * GetPixRowBytes(pm) + 4 * x;
-      const uint32_t v = argb(x, y);
-      p[0] = uint8_t(v >> 24), p[1] = uint8_t(v >> 16), p[2] = uint8_t(v >> 8), p[3] = uint8_t(v);
-    }
-  return gw;
-}
-
 // Source frames: opaque, different in every pixel and every frame.
 uint32_t SourcePixel(int frame, int x, int y) {
   return 0xFF000000u | uint32_t(frame & 0xFF) << 16 | uint32_t(x * 6) << 8 | uint32_t(y * 8);
