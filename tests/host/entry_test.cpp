@@ -7,8 +7,8 @@
 #include "model/DataHandling.h"
 #include "model/pascalFX.h"
 #include "model/prefsloader.h"
-#include "platform/resources/ResourceFork.h"
 #include "tests/host/PluginFixture.h"
+#include "tests/model/SettingsFile.h"
 
 using namespace vantiro::test;
 
@@ -26,12 +26,6 @@ class EntryTest : public PluginFixture {
     EnsurePrefsFile();
     ASSERT_TRUE(SaveConfig(earlier));
     pDestroyConfig(earlier);
-  }
-  std::string StoredRecord() const {
-    const std::string bytes = ReadFile(PrefsFile());
-    auto fork = vantiro::ParseResourceFork(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
-    if (!fork || !fork->Find(cPrefsType, 1)) return {};
-    return fork->Find(cPrefsType, 1)->data;
   }
   std::string DefaultsRecord() const {
     pluginDataPtr defaults = nullptr;
@@ -78,7 +72,7 @@ TEST_F(EntryTest, TheFirstAcceptedCallCreatesTheMasterRecordFromTheHostsAllocato
   EXPECT_EQ(gPascalData->mediaType, 1);
   EXPECT_EQ(gPascalData->startRel.right, 1.0);
   EXPECT_EQ(gPascalData->blendMode, 1);
-  EXPECT_EQ(StoredRecord(), DefaultsRecord()) << "the first start saves exactly the defaults";
+  EXPECT_EQ(StoredRecord(PrefsFile()), DefaultsRecord()) << "the first start saves exactly the defaults";
 }
 
 TEST_F(EntryTest, SavedSettingsGoOverTheDefaultsOnce) {
@@ -107,14 +101,14 @@ TEST_F(EntryTest, WhatCannotBeReadIsReplacedByTheDefaults) {
   WriteFile(PrefsFile(), bytes);
   EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
   EXPECT_EQ(gPascalData->sliders[0], 0);
-  EXPECT_EQ(StoredRecord(), DefaultsRecord());
+  EXPECT_EQ(StoredRecord(PrefsFile()), DefaultsRecord());
 
   DisposePtr(reinterpret_cast<Ptr>(gPascalData));
   gPascalData = nullptr;
   std::filesystem::remove(PrefsFile());
   std::filesystem::create_directory(PrefsFile());
   EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
-  EXPECT_EQ(StoredRecord(), DefaultsRecord());
+  EXPECT_EQ(StoredRecord(PrefsFile()), DefaultsRecord());
   EXPECT_TRUE(std::filesystem::is_directory(prefs / "vloqa-Prefs.damaged"));
 }
 

@@ -13,19 +13,15 @@
 #include "model/pascalFX.h"
 #include "model/prefsloader.h"
 #include "platform/files/Files.h"
-#include "platform/resources/ResourceFork.h"
-#include "tests/testlib/ScratchFolder.h"
+#include "tests/model/SettingsFile.h"
 
 namespace fs = std::filesystem;
+using vantiro::test::ParseSettingsFile;
 using vantiro::test::ReadFile;
+using vantiro::test::StoredRecord;
 using vantiro::test::WriteFile;
 
 namespace {
-
-std::optional<vantiro::ResourceFork> ParseFile(const fs::path& path) {
-  const std::string bytes = ReadFile(path);
-  return vantiro::ParseResourceFork(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
-}
 
 struct stat StatOf(const fs::path& path) {
   struct stat st {};
@@ -60,11 +56,6 @@ class PrefsTest : public ::testing::Test {
   }
   ~PrefsTest() override { pDestroyConfig(config); }
 
-  std::string StoredRecord() {
-    auto fork = ParseFile(file);
-    if (!fork || fork->Find(cPrefsType, 1) == nullptr) return {};
-    return fork->Find(cPrefsType, 1)->data;
-  }
   int16_t ReadWidth() {
     pluginDataPtr back = nullptr;
     pNewConfig(&back);
@@ -88,12 +79,12 @@ TEST_F(PrefsTest, SavingKeepsOneRecordAndEveryOtherResource) {
   config->sliders[2] = 33;
   ASSERT_TRUE(SaveConfig(config));
   ASSERT_TRUE(SaveConfig(config));
-  auto after = ParseFile(file);
+  auto after = ParseSettingsFile(file);
   ASSERT_TRUE(after.has_value());
   EXPECT_EQ(after->resources.size(), 3u);
   EXPECT_EQ(after->Find(cPrefsType, 2)->data, "another preference");
   EXPECT_EQ(after->Find(FOUR_CHAR_CODE('O', 't', 'h', 'r'), 5)->data, "kept");
-  EXPECT_EQ(StoredRecord().size(), cConfigSaveSize);
+  EXPECT_EQ(StoredRecord(file).size(), cConfigSaveSize);
 }
 
 // Each of these under the settings file's name once made every program that loads the
@@ -165,7 +156,7 @@ TEST_F(PrefsTest, FailuresSayWhatIsWrong) {
   EXPECT_FALSE(ReadConfig(config));
   EXPECT_EQ(PrefsFileError(), fnfErr) << "no file";
   EnsurePrefsFile();
-  ASSERT_TRUE(ParseFile(file).has_value()) << "an empty resource file";
+  ASSERT_TRUE(ParseSettingsFile(file).has_value()) << "an empty resource file";
   EXPECT_FALSE(ReadConfig(config));
   EXPECT_EQ(PrefsFileError(), resNotFound) << "no record yet";
   ASSERT_TRUE(SaveConfig(config));
