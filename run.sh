@@ -4,5 +4,5 @@ set -euo pipefail
 cd "$(dirname "$0")"
 source tools/deps.sh
 vantiro_install_deps
-vantiro_build build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+vantiro_build build -DCMAKE_BUILD_TYPE=Release
 build/bin/vantiro demo --out out

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <optional>
+#include <string>
 
 #include "app/CommandLine.h"
 #include "app/Commands.h"
@@ -39,11 +41,26 @@ std::string PreferencesFolder() {
   return home != nullptr ? std::string(home) + "/.config" : std::string("$HOME/.config");
 }
 
+std::string SettingsFile() { return PreferencesFolder() + "/vloqa-Prefs"; }
+
+// What keeps the settings file from being read or written, in the user's words; empty
+// when nothing does (no file or no record yet is no problem).
+std::string Problem(OSErr err, bool saving) {
+  switch (err) {
+    case noErr: case fnfErr: case resNotFound: return {};
+    case dirNFErr: return "the folder does not exist";
+    case permErr: return "the file may not be read (permission denied)";
+    case wrPermErr: return "the file or its folder may not be written (permission denied)";
+    case mapReadErr: return std::string("the file is no settings file") + (saving ? " and cannot be moved aside" : "");
+    default: return std::string("error ").append(std::to_string(err));
+  }
+}
+
 void Save(pluginDataPtr config) {
   EnsurePrefsFile();
-  if (!SaveConfig(config))
-    throw Failure("cannot save the settings in " + PreferencesFolder() +
-                  " (the folder must exist and be writable)");
+  if (SaveConfig(config)) return;
+  const std::string problem = Problem(PrefsFileError(), true);
+  throw Failure("cannot save the settings in " + SettingsFile() + ": " + (problem.empty() ? "the file is missing" : problem));
 }
 
 const char* FormatName(int16_t mediaType) {
@@ -60,10 +77,10 @@ std::string Hex(const RGBColor& c) {
   return text;
 }
 
-void Print(pluginDataPtr c, bool saved, std::ostream& out) {
+// `state` follows the file's name: empty, or why the defaults are shown.
+void Print(pluginDataPtr c, const std::string& state, std::ostream& out) {
   char line[160];
-  out << "Settings file  " << PreferencesFolder() << "/vloqa-Prefs"
-      << (saved ? "" : "  (nothing saved yet: defaults)") << "\n";
+  out << "Settings file  " << SettingsFile() << state << "\n";
   std::snprintf(line, sizeof line, "Rectangle      left %.4f  right %.4f  top %.4f  bottom %.4f\n",
                 c->startRel.left, c->startRel.right, c->startRel.top, c->startRel.bottom);
   out << line;
@@ -81,6 +98,7 @@ uint16_t Channel(uint32_t rgb, int shift) { return static_cast<uint16_t>(((rgb >
 }  // namespace
 
 void WriteDemoSettings() {
+  PrefsFileLock lock;
   Config c;
   c->startRel = relRect{0.12, 0.88, 0.10, 0.90};
   c->sliders[0] = -15;  // width
@@ -95,9 +113,14 @@ int RunSettings(const Args& args) {
   cl.ExpectPositional(0, 0,
                       "vantiro settings [--rect LEFT,RIGHT,TOP,BOTTOM] [--width PCT] [--height PCT] "
                       "[--rotation PCT] [--background RRGGBB] [--format ntsc|pal|hd] [--reset]");
+  // Read, changed and written back under the lock, so a parallel change is not lost;
+  // only showing the settings leaves the folder as it was.
+  const bool change = !args.empty();
+  std::optional<PrefsFileLock> lock;
+  if (change) lock.emplace();
   Config c;
   const bool saved = ReadConfig(c.get());
-  const bool change = !args.empty();
+  const std::string problem = saved ? std::string() : Problem(PrefsFileError(), false);
   if (cl.Has("--reset")) ResetConfig(c.get(), true);
   if (auto rect = cl.Value("--rect")) {
     double v[4];
@@ -125,7 +148,10 @@ int RunSettings(const Args& args) {
     else throw UsageError("--format takes ntsc, pal or hd");
   }
   if (change) Save(c.get());
-  Print(c.get(), saved || change, std::cout);
+  const std::string state = saved || change ? ""
+                            : problem.empty() ? "  (nothing saved yet: defaults)"
+                                              : "  (defaults shown: " + problem + ")";
+  Print(c.get(), state, std::cout);
   return 0;
 }
 

@@ -1,5 +1,7 @@
 #include "host/CustomButton.h"
 
+#include <cstdint>
+
 #include "dialog/configdlghandler.h"
 #include "model/Globals.h"
 #include "model/pascalFX.h"
@@ -24,12 +26,14 @@ FrameSize FrameSizeOf(int16_t mediaType) {
 }  // namespace
 
 HYPluginResult CustomButton(int16_t, PluginParams* params) {
-  const int32_t frame = params->renderFrame + gMostRecentStartFrame;
+  const int64_t frame = int64_t{params->renderFrame} + gMostRecentStartFrame;
+  if (frame < INT32_MIN || frame > INT32_MAX) return kPluginBadParams;
   const FrameSize size = FrameSizeOf(GetMediaFormat(gPascalData));
   GWorldPtr theGW = nullptr;
   float volume = 0;
   HYFrameCookie cookie = nullptr;
-  params->procs->GetFrame(params->instance, frame, &theGW, size.width, size.height, kDVHighQuality, &volume, &cookie);
+  params->procs->GetFrame(params->instance, static_cast<int32_t>(frame), &theGW, size.width, size.height,
+                          kDVHighQuality, &volume, &cookie);
 
   // Without a frame from the host the dialog still opens, on black, so that the
   // settings can be changed all the same.
@@ -39,8 +43,10 @@ HYPluginResult CustomButton(int16_t, PluginParams* params) {
     Assert(black, "Unable to allocate a frame in CustomButton");
     ClearGW(black, RGBColor{0, 0, 0});
   }
-  ConfigurePlugIn(gPascalData, black != nullptr ? black : theGW, params, frame, gMostRecentFrameCount);
-  if (theGW != nullptr) params->procs->ReleaseFrame(params->instance, cookie);
+  ConfigurePlugIn(gPascalData, black != nullptr ? black : theGW, params, static_cast<int32_t>(frame),
+                  gMostRecentFrameCount);
+  // Released whatever the fetch answered: a host may hand out a cookie with a failure too.
+  params->procs->ReleaseFrame(params->instance, cookie);
   if (black != nullptr) DisposeGWorld(black);
   return kPluginOK;
 }

@@ -137,6 +137,11 @@ typedef struct HYProcs {
   char* (*strcpy)(char* dest, const char* src);
   size_t (*strlen)(const char* s);
   HYPluginResult (*GetLocalizedString)(HYInstance instance, int16_t id, StringPtr out);
+  /* Frame ownership: a frame handed out by GetFrame stays the host's. The plug-in reads
+   * it until it calls ReleaseFrame with the cookie, and never touches it after that,
+   * whatever the host does with it on release (free it, reuse it, keep it). The plug-in
+   * calls ReleaseFrame after every GetFrame, also a failed one, with the cookie as
+   * GetFrame left it (nil if it set none). */
   HYPluginResult (*GetFrame)(HYInstance instance, int32_t frame, GWorldPtr* outFrame, int16_t width,
                              int16_t height, HYRefDVQuality quality, float* outVolume,
                              HYFrameCookie* outCookie);

@@ -42,11 +42,15 @@ void InitPluginData(pluginDataPtr theConfig) {
 
 void InitMyPlugIn(pluginDataPtr* theData) {
   Assert(*theData, "Unable to allocate new data structure");
+  // Read and written back under one lock, so a start never undoes another process's save.
+  PrefsFileLock lock;
   EnsurePrefsFile();
   InitPluginData(*theData);
 }
 
-extern "C" int32_t PlugMain(int32_t which, PluginParams* params) {
+namespace {
+
+int32_t Dispatch(int32_t which, PluginParams* params) {
   // A block without the host's allocator could not be served either; it counts as missing.
   if (params == nullptr || params->procs == nullptr || params->procs->NewPtrClear == nullptr)
     return kPluginBadParams;
@@ -64,4 +68,15 @@ extern "C" int32_t PlugMain(int32_t which, PluginParams* params) {
   const PlugHandler handler = HandlerFor(params->selector);
   if (handler == nullptr) return kPluginOK;
   return handler(static_cast<int16_t>(which), params);
+}
+
+}  // namespace
+
+extern "C" int32_t PlugMain(int32_t which, PluginParams* params) {
+  // Nothing may unwind into a host, which may not even be written in C++.
+  try {
+    return Dispatch(which, params);
+  } catch (...) {
+    return kPluginFailed;
+  }
 }

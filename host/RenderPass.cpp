@@ -1,6 +1,7 @@
 #include "host/RenderPass.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 
@@ -93,24 +94,27 @@ HYPluginResult EffectBegin(int16_t, PluginParams* params) {
 
 HYPluginResult EffectDrive(int16_t, PluginParams* params) {
   EffectData* pass = PassOf(params);
-  if (pass == nullptr) return kPluginBadParams;
+  // A pass whose configuration copy failed has nothing to render with, and a frame with
+  // no output buffer nowhere to render to.
+  if (pass == nullptr || pass->pascalData == nullptr || params->frame == nullptr) return kPluginBadParams;
   const HYProcs* procs = params->procs;
   vantiro::PortScope savedPort(params->frame);
 
   const auto width = static_cast<int16_t>(params->frameRect.right - params->frameRect.left);
   const auto height = static_cast<int16_t>(params->frameRect.bottom - params->frameRect.top);
   const int32_t r = params->renderFrame, n = params->frameCount;
-  const int32_t frameNumber = params->startFrame + r;
+  const int64_t frameNumber = int64_t{params->startFrame} + r;
   gMostRecentStartFrame = params->startFrame;
   gMostRecentFrameCount = n;
   if (frameNumber < 0) return kPluginOK;
+  if (frameNumber > INT32_MAX) return kPluginBadParams;
 
   const HYRefDVQuality quality = params->proxyOnly && height <= 259 ? kDVLowQuality : kDVHighQuality;
   GWorldPtr source = nullptr;
   float volume = 0;
   HYFrameCookie cookie = nullptr;
   HYPluginResult result =
-      procs->GetFrame(params->instance, frameNumber, &source, width, height, quality, &volume, &cookie);
+      procs->GetFrame(params->instance, static_cast<int32_t>(frameNumber), &source, width, height, quality, &volume, &cookie);
 
   GWorldPtr sourceCopy = nullptr;
   bool copyFailed = false;

@@ -1,14 +1,17 @@
 #include "host/iMovieGlue.h"
 
+#include <cstdint>
+
 #include "platform/quickdraw/QuickDraw.h"
 #include "render/commonprocs.h"
 
-int16_t GetFrameIntoGW(GWorldPtr theGW, PluginParams* params, int32_t frameIndex, int disposeAfterUse) {
+int16_t GetFrameIntoGW(GWorldPtr theGW, PluginParams* params, int32_t frameIndex, int) {
   const Rect r = GetPortRect(theGW);
   int32_t width = 0, height = 0;
   GetDims(r, width, height);
   const int64_t n = int64_t{frameIndex} + params->startFrame;
   if (n < 0) return -1;
+  if (n > INT32_MAX) return kPluginBadParams;
   // Proxies below 260 lines are fetched fast, as the render pass fetches them.
   const HYRefDVQuality quality = params->proxyOnly && height <= 259 ? kDVLowQuality : kDVHighQuality;
   GWorldPtr fetched = nullptr;
@@ -20,8 +23,8 @@ int16_t GetFrameIntoGW(GWorldPtr theGW, PluginParams* params, int32_t frameIndex
   if (fetched != nullptr) {
     const Rect from = GetPortRect(fetched);
     CopyBits(GetPortBitMapForCopyBits(fetched), GetPortBitMapForCopyBits(theGW), &from, &r, srcCopy, nullptr);
+    // The frame is the host's again from here on: it may already be gone.
     result = params->procs->ReleaseFrame(params->instance, cookie);
-    if (static_cast<int16_t>(disposeAfterUse) > 0) DisposeGWorld(fetched);
   }
   return result;
 }

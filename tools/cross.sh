@@ -68,6 +68,7 @@ cross_build() {
   [ "$target" = powerpc ] && extra+=("-DVANTIRO_PIXMAN_PREFIX=$(pixman_for_powerpc)")
   [ -f "$dir/build.ninja" ] || cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/$target-linux-gnu.cmake" -DVANTIRO_PORTABLE=ON "${extra[@]}"
+  cmake -DVANTIRO_WERROR=ON "$dir" >/dev/null
   cmake --build "$dir"
 }
 

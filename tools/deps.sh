@@ -23,10 +23,11 @@ vantiro_install_deps() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq -o DPkg::Lock::Timeout=600 "${missing[@]}"
 }
 
-# vantiro_build DIR [cmake args...]: configures once, then builds.
+# vantiro_build DIR [cmake args...]: configures with the given arguments, warnings as
+# errors, then builds. Configuring again is cheap and keeps an older tree's cache in step.
 vantiro_build() {
   local dir=$1
   shift
-  [ -f "$dir/build.ninja" ] || cmake -S . -B "$dir" -G Ninja "$@"
+  cmake -S . -B "$dir" -G Ninja -DVANTIRO_WERROR=ON "$@" >/dev/null
   cmake --build "$dir"
 }

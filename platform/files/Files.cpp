@@ -1,6 +1,11 @@
 #include "platform/files/Files.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/xattr.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <cstdlib>
 #include <cstring>
@@ -194,4 +199,21 @@ OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap, FSCatalogInfo* cat
 void VantiroGetFileTypeAndCreator(const char* path, OSType* type, OSType* creator) {
   if (type != nullptr) *type = path == nullptr ? 0 : ReadCode(path, "user.vantiro.type");
   if (creator != nullptr) *creator = path == nullptr ? 0 : ReadCode(path, "user.vantiro.creator");
+}
+
+int VantiroLockFile(const std::string& path) {
+  int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
+  // A lock file another user made, or a read-only one, still locks when opened for reading.
+  if (fd < 0 && errno != ENOENT) fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return -1;
+  while (flock(fd, LOCK_EX) != 0)
+    if (errno != EINTR) {
+      close(fd);
+      return -1;
+    }
+  return fd;
+}
+
+void VantiroUnlockFile(int fd) {
+  if (fd >= 0) close(fd);
 }

@@ -20,6 +20,7 @@ enum : int16_t { kOnSystemDisk = -32768, kVantiroVolume = -1 };
 enum : OSType { kPreferencesFolderType = FOUR_CHAR_CODE('p', 'r', 'e', 'f') };
 enum : Boolean { kDontCreateFolder = 0, kCreateFolder = 1 };
 inline constexpr OSErr bdNamErr = -37;
+inline constexpr OSErr wrPermErr = -61;  // the file or its folder may not be written
 
 // The preferences folder is $XDG_CONFIG_HOME, else $HOME/.config. It is looked up and
 // never created: asking for creation is refused with paramErr, a missing folder gives
@@ -63,3 +64,9 @@ std::string VantiroPathFromFSRef(const FSRef& ref);  // "" for a reference that 
 // The type and creator a file carries (the extended attributes user.vantiro.type and
 // user.vantiro.creator); 0 for one it does not carry.
 void VantiroGetFileTypeAndCreator(const char* path, OSType* type, OSType* creator);
+
+// An advisory lock (flock) on the file `path`, created if missing (the folder never is),
+// for processes that read, change and write a file they share. Blocks until the lock is
+// had; -1 when the lock file cannot be opened. Unlock by closing the descriptor.
+int VantiroLockFile(const std::string& path);
+void VantiroUnlockFile(int fd);

@@ -1,5 +1,6 @@
 #include "platform/resources/ResourceManager.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
@@ -9,8 +10,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -31,6 +30,7 @@ struct OpenFile {
   ResourceFork fork;
   bool writable = true;
   bool dirty = false;
+  std::vector<uint8_t> onDisk;  // the bytes read, so that a write of the same bytes is skipped
   std::map<std::pair<ResType, int16_t>, Handle> handles;  // resources now in memory
 };
 
@@ -55,11 +55,34 @@ OpenFile* FileFor(int16_t refNum) {
   return it == gChain.end() ? nullptr : &*it;
 }
 
+// Larger than any resource file this system makes; anything bigger is not one of ours.
+constexpr off_t kMaxResourceFileSize = 16 << 20;
+
+// Reads a regular file of bounded size without ever blocking: a folder, pipe or device
+// under the file's name (or a link to one) reads as a damaged file, never as a hang or an
+// endless stream. Links to regular files are followed.
 OSErr ReadWholeFile(const std::string& path, std::vector<uint8_t>* out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return errno == ENOENT ? fnfErr : permErr;
-  out->assign(std::istreambuf_iterator<char>(in), {});
-  return in.bad() ? ioErr : noErr;
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return errno == ENOENT || errno == ENOTDIR ? fnfErr : errno == EACCES ? permErr : ioErr;
+  struct stat st {};
+  OSErr err = fstat(fd, &st) != 0 ? ioErr : noErr;
+  if (err == noErr && (!S_ISREG(st.st_mode) || st.st_size > kMaxResourceFileSize)) err = mapReadErr;
+  if (err == noErr) {
+    out->resize(static_cast<std::size_t>(st.st_size));
+    std::size_t done = 0;
+    while (done < out->size()) {
+      const ssize_t n = read(fd, out->data() + done, out->size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        err = n < 0 ? ioErr : noErr;
+        break;
+      }
+      done += static_cast<std::size_t>(n);
+    }
+    out->resize(done);
+  }
+  close(fd);
+  return err;
 }
 
 // A replaced file keeps its permissions; a new one gets the usual ones under the umask.
@@ -74,9 +97,10 @@ mode_t FileMode(const std::string& path) {
 // Writes through a temporary file in the same folder, flushed and renamed over `path`.
 OSErr WriteAtomically(const std::string& path, const std::vector<uint8_t>& bytes, bool exclusive) {
   const fs::path target(path);
-  std::string temp = (target.parent_path() / ("." + target.filename().string() + ".XXXXXX"));
+  std::string temp = VantiroTemporaryPrefix(path);
+  temp.append("XXXXXX");
   const int fd = mkstemp(temp.data());
-  if (fd < 0) return errno == EACCES ? permErr : ioErr;
+  if (fd < 0) return errno == EACCES || errno == EROFS ? wrPermErr : ioErr;
   bool ok = fchmod(fd, FileMode(path)) == 0;
   for (std::size_t done = 0; ok && done < bytes.size();) {
     const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
@@ -106,10 +130,12 @@ void CaptureHandles(OpenFile& file) {
 
 OSErr WriteFile(OpenFile& file) {
   if (!file.dirty) return noErr;
-  if (!file.writable) return permErr;
+  if (!file.writable) return wrPermErr;
   CaptureHandles(file);
-  const OSErr err = WriteAtomically(file.path, vantiro::SerializeResourceFork(file.fork), false);
-  if (err == noErr) file.dirty = false;
+  std::vector<uint8_t> bytes = vantiro::SerializeResourceFork(file.fork);
+  // The same bytes again would be a write for nothing, and a needless race with others.
+  const OSErr err = bytes == file.onDisk ? noErr : WriteAtomically(file.path, bytes, false);
+  if (err == noErr) file.dirty = false, file.onDisk = std::move(bytes);
   return err;
 }
 
@@ -179,6 +205,7 @@ int16_t FSpOpenResFile(const FSSpec* fileSpec, int8_t permission) {
   file.path = path;
   file.fork = std::move(*fork);
   file.writable = permission != fsRdPerm && access(path.c_str(), W_OK) == 0;
+  file.onDisk = std::move(bytes);
   gChain.push_back(std::move(file));
   gCurrent = gChain.back().refNum;
   Fail(noErr);
@@ -283,4 +310,28 @@ void GetIndString(Str255 theString, int16_t listID, int16_t index) {
   if (h == nullptr) return;
   const std::string data(*h, static_cast<std::size_t>(GetHandleSize(h)));
   if (auto entry = vantiro::StringListEntry(data, index)) vantiro::SetPascal(theString, *entry);
+}
+
+std::string VantiroTemporaryPrefix(const std::string& path) {
+  const fs::path target(path);
+  std::string prefix = target.parent_path().string();
+  prefix.append("/.").append(target.filename().string()).append(".");
+  return prefix;
+}
+
+void VantiroRemoveStaleTemporaries(const std::string& path) {
+  const std::string prefix = VantiroTemporaryPrefix(path);
+  const std::string folder = fs::path(path).parent_path().string();
+  const std::string leafPrefix = prefix.substr(folder.size() + 1);
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view name = entry->d_name;
+    // mkstemp appends exactly six characters; anything else is not a temporary of ours.
+    if (name.size() != leafPrefix.size() + 6 || name.substr(0, leafPrefix.size()) != leafPrefix) continue;
+    const std::string full = folder + "/" + std::string(name);
+    struct stat st {};
+    if (lstat(full.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == geteuid()) unlink(full.c_str());
+  }
+  closedir(dir);
 }

@@ -1,6 +1,8 @@
 // The custom button and the frame fetch: which frame at which size, what the dialog is
 // given, a host without a frame, and GetFrameIntoGW's answers.
+#include <algorithm>
 #include <cstring>
+#include <tuple>
 
 #include "dialog/configdlghandler.h"
 #include "host/iMovieGlue.h"
@@ -15,7 +17,6 @@ namespace {
 // What the dialog was opened with, seen by a window opener that then opens nothing, so
 // the dialog ends at once without saving.
 struct Opened {
-  int windows = 0;
   Rect frameBounds{};
   bool allBlack = false;
   int32_t minFrame = -1, maxFrame = -1;
@@ -24,32 +25,19 @@ struct Opened {
 
 WindowRef Probe(const char*, const char*, const char* window) {
   const pluginWorkSpace& ws = gConfigWorkSpace;
-  ++gOpened.windows;
   gOpened.window = window;
   gOpened.frameBounds = GetPortRect(ws.sourceClip);
-  PixMapHandle pm = GetGWorldPixMap(ws.sourceClip);
   gOpened.allBlack = true;
-  for (int y = 0; y < gOpened.frameBounds.bottom; ++y) {
-    const auto* row = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm) + y * GetPixRowBytes(pm));
-    for (int x = 0; x < gOpened.frameBounds.right; ++x)
-      if (row[4 * x] != 255 || row[4 * x + 1] != 0 || row[4 * x + 2] != 0 || row[4 * x + 3] != 0) gOpened.allBlack = false;
-  }
+  for (int y = 0; y < gOpened.frameBounds.bottom; ++y)
+    for (int x = 0; x < gOpened.frameBounds.right; ++x) gOpened.allBlack &= PixelAt(ws.sourceClip, x, y) == 0xFF000000u;
   gOpened.minFrame = ws.minFrameIndex;
   gOpened.maxFrame = ws.maxFrameIndex;
   return nullptr;
 }
 
+// A host's frame: blue is the given level, red and green the column and row.
 GWorldPtr NewFrame(int w, int h, uint8_t blue) {
-  GWorldPtr gw = nullptr;
-  const Rect bounds{0, 0, int16_t(h), int16_t(w)};
-  NewGWorld(&gw, 32, &bounds, nullptr, nullptr, 0);
-  PixMapHandle pm = GetGWorldPixMap(gw);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      uint8_t* p = reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm) + y * GetPixRowBytes(pm)) + 4 * x;
-      p[0] = 255, p[1] = uint8_t(x), p[2] = uint8_t(y), p[3] = blue;
-    }
-  return gw;
+  return NewFilled(w, h, [blue](int x, int y) { return 0xFF000000u | uint32_t(x & 0xFF) << 16 | uint32_t(y & 0xFF) << 8 | blue; });
 }
 
 class CustomButtonTest : public PluginFixture {
@@ -74,55 +62,85 @@ class CustomButtonTest : public PluginFixture {
 
 TEST_F(CustomButtonTest, OpensTheDialogOnTheFrameLastRenderedAtTheFormatsSize) {
   ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
-  gPascalData->mediaType = 3;
+  EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginOK);
+  EXPECT_EQ(gOpened.maxFrame, 0) << "before any render pass the clip has one position";
+  DisposeGWorld(lent);
   gMostRecentStartFrame = 300;
   gMostRecentFrameCount = 40;
   host.params.renderFrame = 12;
-  host.calls.clear();
-  const long ports = VantiroLivePortCount();
-  EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginOK);
-  const HostCall* get = host.Last("GetFrame");
-  ASSERT_NE(get, nullptr);
-  EXPECT_EQ(get->args, (std::vector<long long>{312, 960, 540, kDVHighQuality}));
-  EXPECT_EQ(gOpened.window, "configHD");
-  EXPECT_EQ(gOpened.minFrame, 312);
-  EXPECT_EQ(gOpened.maxFrame, 39);
-  const HostCall* release = host.Last("ReleaseFrame");
-  ASSERT_NE(release, nullptr);
-  EXPECT_EQ(release->args[0], static_cast<long long>(reinterpret_cast<uintptr_t>(&lent)));
-  EXPECT_EQ(VantiroLivePortCount(), ports + 1) << "only the host's frame, which it frees itself";
-}
-
-TEST_F(CustomButtonTest, EveryOtherFormatAsksForTheSizeOfItsFrames) {
-  ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
-  const std::pair<int16_t, std::vector<long long>> cases[] = {
-      {0, {0, 720, 480, 1}}, {7, {0, 720, 480, 1}}, {1, {0, 720, 480, 1}}, {2, {0, 720, 576, 1}}};
-  for (const auto& [mediaType, args] : cases) {
+  const std::tuple<int16_t, const char*, long long, long long> formats[] = {
+      {3, "configHD", 960, 540}, {2, "configPAL", 720, 576}, {1, "configNTSC", 720, 480},
+      {0, "configNTSC", 720, 480}, {7, "configNTSC", 720, 480}};
+  for (const auto& [mediaType, window, width, height] : formats) {
     gPascalData->mediaType = mediaType;
+    const long ports = VantiroLivePortCount();
     EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginOK);
-    EXPECT_EQ(host.Last("GetFrame")->args, args) << "mediaType " << mediaType;
+    EXPECT_EQ(host.Last("GetFrame")->args, (std::vector<long long>{312, width, height, kDVHighQuality}));
+    EXPECT_EQ(gOpened.window, window);
+    EXPECT_EQ(gOpened.minFrame, 312);
+    EXPECT_EQ(gOpened.maxFrame, 39);
+    EXPECT_EQ(host.Last("ReleaseFrame")->args[0], static_cast<long long>(reinterpret_cast<uintptr_t>(&lent)));
+    EXPECT_EQ(VantiroLivePortCount(), ports + 1) << "only the host's frame, which it frees itself";
     DisposeGWorld(lent);
     lent = nullptr;
   }
-  EXPECT_EQ(gOpened.maxFrame, 0) << "before any render pass the clip has one position";
 }
 
-TEST_F(CustomButtonTest, WithoutAFrameFromTheHostTheDialogOpensOnBlack) {
+// Without a frame the dialog still opens, on black; a cookie handed out with the failed
+// fetch is handed back all the same.
+TEST_F(CustomButtonTest, WithoutAFrameTheDialogOpensOnBlackAndTheCookieGoesBack) {
   ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
   gPascalData->mediaType = 2;
-  host.getFrame = [](int32_t, GWorldPtr* out, int16_t, int16_t, HYRefDVQuality, HYFrameCookie*) {
+  int token = 0;
+  host.getFrame = [&](int32_t, GWorldPtr* out, int16_t, int16_t, HYRefDVQuality, HYFrameCookie* cookie) {
     *out = nullptr;
+    *cookie = &token;
     return HYPluginResult(kPluginCantGetNeededFrame);
   };
   const long ports = VantiroLivePortCount();
   EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginOK);
-  EXPECT_EQ(gOpened.windows, 1);
   EXPECT_EQ(gOpened.window, "configPAL");
   EXPECT_EQ(gOpened.frameBounds.right, 720);
   EXPECT_EQ(gOpened.frameBounds.bottom, 576);
   EXPECT_TRUE(gOpened.allBlack);
-  EXPECT_EQ(host.Count("ReleaseFrame"), 0u) << "nothing was lent";
   EXPECT_EQ(VantiroLivePortCount(), ports) << "the black frame is gone again";
+  ASSERT_EQ(host.Count("ReleaseFrame"), 1u);
+  EXPECT_EQ(host.Last("ReleaseFrame")->args[0], static_cast<long long>(reinterpret_cast<uintptr_t>(&token)));
+
+  gMostRecentStartFrame = INT32_MAX;
+  host.params.renderFrame = 1;
+  host.calls.clear();
+  EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginBadParams) << "a frame number beyond 32 bits";
+  EXPECT_TRUE(host.calls.empty());
+}
+
+// The clip slider fetches frames while the dialog is open. A host that frees each frame
+// on its release must find the plug-in never touching it again.
+TEST_F(CustomButtonTest, FramesAreNeverTouchedAfterTheirRelease) {
+  ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
+  std::vector<GWorldPtr> live;
+  host.getFrame = [&](int32_t frame, GWorldPtr* out, int16_t w, int16_t h, HYRefDVQuality, HYFrameCookie* cookie) {
+    *out = NewFrame(w, h, uint8_t(frame));
+    live.push_back(*out);
+    *cookie = *out;
+    return HYPluginResult(kPluginOK);
+  };
+  host.releaseFrame = [&](HYFrameCookie cookie) {
+    auto* frame = static_cast<GWorldPtr>(cookie);
+    live.erase(std::find(live.begin(), live.end(), frame));
+    DisposeGWorld(frame);
+    return HYPluginResult(kPluginOK);
+  };
+  SetConfigWindowOpener([](const char*, const char*, const char*) -> WindowRef {
+    const pluginWorkSpace& ws = gConfigWorkSpace;
+    for (int position : {3, 9}) GetFrameIntoGW(ws.sourceClip, ws.iMovieParams, ws.minFrameIndex + position, cUseDisposeGWInSlider);
+    return nullptr;
+  });
+  const long ports = VantiroLivePortCount();
+  EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginOK);
+  EXPECT_EQ(host.Count("GetFrame"), 3u);
+  EXPECT_TRUE(live.empty()) << "every frame was handed back";
+  EXPECT_EQ(VantiroLivePortCount(), ports) << "each freed once, by the host";
 }
 
 class FrameFetch : public PluginFixture {
@@ -139,10 +157,12 @@ class FrameFetch : public PluginFixture {
   HYPluginResult releaseAnswer = kPluginOK;
 };
 
-TEST_F(FrameFetch, ANegativeFrameAsksTheHostNothing) {
+TEST_F(FrameFetch, FramesOutsideTheMovieAskTheHostNothing) {
   GWorldPtr into = NewFrame(36, 24, 1);
   host.params.startFrame = 3;
   EXPECT_EQ(GetFrameIntoGW(into, &host.params, -5, 1), -1);
+  host.params.startFrame = 5;
+  EXPECT_EQ(GetFrameIntoGW(into, &host.params, INT32_MAX, 1), kPluginBadParams) << "beyond 32 bits";
   EXPECT_TRUE(host.calls.empty());
   DisposeGWorld(into);
 }
@@ -155,35 +175,26 @@ TEST_F(FrameFetch, AsksAtTheBuffersSizeAndQualityAndScalesWhatComesBack) {
   releaseAnswer = kPluginFailed;
   EXPECT_EQ(GetFrameIntoGW(into, &host.params, 4, 0), kPluginFailed) << "the release's answer";
   EXPECT_EQ(host.Last("GetFrame")->args, (std::vector<long long>{14, 360, 240, kDVLowQuality}));
-  PixMapHandle pm = GetGWorldPixMap(into);
-  const auto* p = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm) + 100 * GetPixRowBytes(pm)) + 4 * 50;
-  EXPECT_EQ(p[3], 99) << "the host's picture";
-  EXPECT_EQ(p[1], uint8_t(101)) << "column 50 of 360 is the host's column 101 of 720";
-  host.params.proxyOnly = false;
-  GetFrameIntoGW(into, &host.params, 4, 0);
-  EXPECT_EQ(host.Last("GetFrame")->args[3], kDVHighQuality);
+  EXPECT_EQ(PixelAt(into, 50, 100) & 0xFF, 99u) << "the host's picture";
+  EXPECT_EQ(PixelAt(into, 50, 100) >> 16 & 0xFF, 101u) << "column 50 of 360 is the host's column 101 of 720";
+  DisposeGWorld(into);
+  // Proxies up to 259 lines are fetched fast; everything else at high quality.
+  for (const auto& [proxy, height, quality] : {std::tuple{true, 259, kDVLowQuality}, std::tuple{true, 260, kDVHighQuality},
+                                               std::tuple{false, 240, kDVHighQuality}}) {
+    host.params.proxyOnly = proxy;
+    into = NewFrame(36, height, 1);
+    GetFrameIntoGW(into, &host.params, 4, 0);
+    EXPECT_EQ(host.Last("GetFrame")->args[3], quality) << height << " lines, proxy " << proxy;
+    DisposeGWorld(into);
+  }
   DisposeGWorld(served);
-  DisposeGWorld(into);
-}
-
-TEST_F(FrameFetch, DisposesTheFetchedFrameOnlyWhenAsked) {
-  GWorldPtr into = NewFrame(36, 24, 1);
-  served = NewFrame(36, 24, 2);
-  const long ports = VantiroLivePortCount();
-  EXPECT_EQ(GetFrameIntoGW(into, &host.params, 0, 0), kPluginOK);
-  EXPECT_EQ(VantiroLivePortCount(), ports) << "released, not disposed";
-  EXPECT_EQ(GetFrameIntoGW(into, &host.params, 0, 1), kPluginOK);
-  EXPECT_EQ(VantiroLivePortCount(), ports - 1) << "released and disposed";
-  EXPECT_EQ(host.Count("ReleaseFrame"), 2u);
-  DisposeGWorld(into);
 }
 
 TEST_F(FrameFetch, WithoutAFrameTheBufferStaysAndNothingIsReleased) {
   GWorldPtr into = NewFrame(36, 24, 5);
   EXPECT_EQ(GetFrameIntoGW(into, &host.params, 2, 1), kPluginCantGetNeededFrame);
   EXPECT_EQ(host.Count("ReleaseFrame"), 0u);
-  PixMapHandle pm = GetGWorldPixMap(into);
-  EXPECT_EQ(reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm))[3], 5);
+  EXPECT_EQ(PixelAt(into, 0, 0) & 0xFF, 5u);
   DisposeGWorld(into);
 }
 

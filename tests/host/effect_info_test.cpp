@@ -80,13 +80,6 @@ TEST_F(EffectInfoTest, DescribesAFilterAndKeepsWhatItDoesNotName) {
   EXPECT_EQ(userX, 0x55555555u) << "untouched";
 }
 
-TEST_F(EffectInfoTest, FlagsAreAddedToTheHostsOwn) {
-  ASSERT_NE(VantiroRegisterBundle(VANTIRO_TEST_BUNDLE), nullptr);
-  host.info.pluginFlags = 0;
-  EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
-  EXPECT_EQ(host.info.pluginFlags, 0x1380u);
-}
-
 TEST_F(EffectInfoTest, MissingTextsAreEmptyAndLongOnesAreCutToFit) {
   const std::string longTitle(40, 'B'), longGroup(200, 'G');
   UseBundleWith({{kSTR, 128, std::nullopt, 0, vantiro::MakeStringList({"W", "H", "R"})},

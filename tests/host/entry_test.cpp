@@ -1,10 +1,14 @@
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstring>
+#include <stdexcept>
 
 #include "model/DataHandling.h"
 #include "model/pascalFX.h"
 #include "model/prefsloader.h"
-#include "platform/resources/ResourceFork.h"
 #include "tests/host/PluginFixture.h"
+#include "tests/model/SettingsFile.h"
 
 using namespace vantiro::test;
 
@@ -22,12 +26,6 @@ class EntryTest : public PluginFixture {
     EnsurePrefsFile();
     ASSERT_TRUE(SaveConfig(earlier));
     pDestroyConfig(earlier);
-  }
-  std::string StoredRecord() const {
-    const std::string bytes = ReadFile(PrefsFile());
-    auto fork = vantiro::ParseResourceFork(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
-    if (!fork || !fork->Find(cPrefsType, 1)) return {};
-    return fork->Find(cPrefsType, 1)->data;
   }
   std::string DefaultsRecord() const {
     pluginDataPtr defaults = nullptr;
@@ -74,19 +72,27 @@ TEST_F(EntryTest, TheFirstAcceptedCallCreatesTheMasterRecordFromTheHostsAllocato
   EXPECT_EQ(gPascalData->mediaType, 1);
   EXPECT_EQ(gPascalData->startRel.right, 1.0);
   EXPECT_EQ(gPascalData->blendMode, 1);
-  EXPECT_EQ(StoredRecord(), DefaultsRecord()) << "the first start saves exactly the defaults";
+  EXPECT_EQ(StoredRecord(PrefsFile()), DefaultsRecord()) << "the first start saves exactly the defaults";
 }
 
-TEST_F(EntryTest, SavedSettingsGoOverTheDefaults) {
+TEST_F(EntryTest, SavedSettingsGoOverTheDefaultsOnce) {
   StoreSettings(-40);
   EXPECT_EQ(Call(kPlugDrawThumbNail), kPluginOK);
+  pluginDataPtr master = gPascalData;
   EXPECT_EQ(gPascalData->sliders[0], -40);
   EXPECT_EQ(gPascalData->mediaType, 3);
   EXPECT_EQ(gPascalData->theOriginalImage, nullptr);
   EXPECT_TRUE(gPascalData->outside) << "unsaved fields keep their defaults";
+  StoreSettings(90);  // another program changes the file afterwards
+  EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
+  EXPECT_EQ(gPascalData, master);
+  EXPECT_EQ(gPascalData->sliders[0], -40) << "the file is not read again";
+  EXPECT_EQ(host.Count("NewPtrClear"), 1u);
 }
 
-TEST_F(EntryTest, ADamagedOrForeignRecordIsReplacedByTheDefaults) {
+// A record of another version, or a folder under the file's name (which once stopped
+// every program that loaded the plug-in), gives the defaults and is replaced by them.
+TEST_F(EntryTest, WhatCannotBeReadIsReplacedByTheDefaults) {
   StoreSettings(25);
   std::string bytes = ReadFile(PrefsFile());
   const std::size_t at = bytes.find(std::string("\x03\0\0\0", 4));  // version field, this build's order
@@ -95,18 +101,15 @@ TEST_F(EntryTest, ADamagedOrForeignRecordIsReplacedByTheDefaults) {
   WriteFile(PrefsFile(), bytes);
   EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
   EXPECT_EQ(gPascalData->sliders[0], 0);
-  EXPECT_EQ(StoredRecord(), DefaultsRecord());
-}
+  EXPECT_EQ(StoredRecord(PrefsFile()), DefaultsRecord());
 
-TEST_F(EntryTest, InitialisationHappensOnce) {
+  DisposePtr(reinterpret_cast<Ptr>(gPascalData));
+  gPascalData = nullptr;
+  std::filesystem::remove(PrefsFile());
+  std::filesystem::create_directory(PrefsFile());
   EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
-  pluginDataPtr master = gPascalData;
-  StoreSettings(90);  // another program changes the file afterwards
-  EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
-  EXPECT_EQ(Call(kPlugDrawIcon), kPluginOK);
-  EXPECT_EQ(gPascalData, master);
-  EXPECT_EQ(gPascalData->sliders[0], 0) << "the file is not read again";
-  EXPECT_EQ(host.Count("NewPtrClear"), 1u);
+  EXPECT_EQ(StoredRecord(PrefsFile()), DefaultsRecord());
+  EXPECT_TRUE(std::filesystem::is_directory(prefs / "vloqa-Prefs.damaged"));
 }
 
 TEST_F(EntryTest, SelectorsWhoseWorkIsNotBuiltYetSaySo) {
@@ -119,6 +122,51 @@ TEST_F(EntryTest, SelectorsWhoseWorkIsNotBuiltYetSaySo) {
   for (int s : {0, 3, 4, 7, 10, 200, 255})
     EXPECT_EQ(Call(HYPluginSelector(s)), kPluginOK) << "selector " << s;
   EXPECT_EQ(host.calls.size(), before) << "unhandled selectors touch nothing";
+}
+
+TEST_F(EntryTest, NoExceptionReachesTheHost) {
+  ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
+  host.getFilterInfo = [](HYPluginFilterInfo**) -> HYPluginResult { throw std::runtime_error("host fault"); };
+  EXPECT_EQ(Call(kPlugInitialize), kPluginFailed);
+  EXPECT_EQ(Call(kPlugTerminate), kPluginOK);
+}
+
+// Plug-in starts (which write back what they read) and settings changes in parallel
+// processes: every change must survive.
+TEST_F(EntryTest, ParallelStartsAndChangesLoseNoChange) {
+  StoreSettings(0);
+  constexpr int kChangers = 2, kStarters = 2, kRounds = 100;
+  std::vector<pid_t> children;
+  for (int c = 0; c < kChangers + kStarters; ++c) {
+    const pid_t child = fork();
+    if (child == 0) {
+      for (int round = 0; round < kRounds; ++round) {
+        if (c < kChangers) {
+          PrefsFileLock lock;
+          pluginDataPtr config = nullptr;
+          pNewConfig(&config);
+          ResetConfig(config, true);
+          ReadConfig(config);
+          ++config->sliders[0];
+          if (!SaveConfig(config)) _exit(1);
+          pDestroyConfig(config);
+        } else {
+          DisposePtr(reinterpret_cast<Ptr>(gPascalData));
+          gPascalData = nullptr;
+          if (Call(kPlugDrawIcon) != kPluginOK) _exit(1);
+        }
+      }
+      _exit(0);
+    }
+    children.push_back(child);
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  ASSERT_EQ(Call(kPlugGetInfo), kPluginOK);
+  EXPECT_EQ(gPascalData->sliders[0], kChangers * kRounds);
 }
 
 TEST(EntryDeathTest, AHostThatCannotAllocateTheRecordStopsThePlugin) {

@@ -28,28 +28,37 @@ class ConfigTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(ConfigTest, SizeIsTheRecordsAndNewRecordsAreZero) {
+TEST_F(ConfigTest, NewRecordsAreZeroAndNilIsNoErrorWhereItMayBe) {
   uint32_t size = 0;
   pGetConfigSize(&size);
-  EXPECT_EQ(size, sizeof(pluginDataRec));
   EXPECT_EQ(GetPtrSize(reinterpret_cast<Ptr>(a)), Size(size));
   const auto* bytes = reinterpret_cast<const uint8_t*>(a);
   for (uint32_t i = 0; i < size; ++i) ASSERT_EQ(bytes[i], 0) << i;
+  pCopyConfig(nullptr, b);
+  pCopyConfig(a, nullptr);
+  pDestroyConfig(nullptr);
+  EXPECT_EQ(GetMediaFormat(nullptr), 1);
+  a->mediaType = 2;
+  EXPECT_EQ(GetMediaFormat(a), 2);
 }
 
-TEST_F(ConfigTest, AFullResetOfAZeroRecordGivesExactlyTheDefaults) {
+// The defaults spelled out field by field, after a full reset of a record full of junk.
+TEST_F(ConfigTest, AFullResetWritesEveryDefault) {
+  std::memset(a, 0xA5, sizeof(pluginDataRec));
   ResetConfig(a, true);
-  EXPECT_EQ(a->startRel.left, 0.0);
-  EXPECT_EQ(a->startRel.right, 1.0);
-  EXPECT_EQ(a->startRel.top, 0.0);
-  EXPECT_EQ(a->startRel.bottom, 1.0);
-  EXPECT_EQ(std::memcmp(&a->startRel, &a->endRel, sizeof(relRect)), 0);
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(a->sliders[i], 0);
-  for (int i = 0; i < 2; ++i) EXPECT_EQ(a->colors[i].red & a->colors[i].green & a->colors[i].blue, 65535);
-  for (int i = 2; i < 6; ++i) EXPECT_EQ(a->colors[i].red | a->colors[i].green | a->colors[i].blue, 0);
-  EXPECT_EQ(a->frameStartColor.red, 65535);
-  EXPECT_EQ(a->frameStartColor.green | a->frameStartColor.blue, 0);
-  EXPECT_EQ(a->frameEndColor.red | a->frameEndColor.green | a->frameEndColor.blue, 0);
+  for (const relRect* r : {&a->startRel, &a->endRel}) {
+    EXPECT_EQ(r->left, 0.0);
+    EXPECT_EQ(r->right, 1.0);
+    EXPECT_EQ(r->top, 0.0);
+    EXPECT_EQ(r->bottom, 1.0);
+  }
+  for (int i = 0; i < 6; ++i) EXPECT_EQ(a->sliders[i], 0) << i;
+  for (int i = 0; i < 6; ++i) {
+    const uint16_t level = i < 2 ? 65535 : 0;
+    EXPECT_TRUE(a->colors[i].red == level && a->colors[i].green == level && a->colors[i].blue == level) << i;
+  }
+  EXPECT_TRUE(a->frameStartColor.red == 65535 && a->frameStartColor.green == 0 && a->frameStartColor.blue == 0);
+  EXPECT_EQ(a->frameEndColor.red, 0xA5A5) << "not a default: left as it was";
   EXPECT_EQ(a->mediaType, 1);
   EXPECT_FALSE(a->sync);
   EXPECT_TRUE(a->outside);
@@ -60,21 +69,22 @@ TEST_F(ConfigTest, AFullResetOfAZeroRecordGivesExactlyTheDefaults) {
   EXPECT_EQ(a->blendMode, 1);
 }
 
-TEST_F(ConfigTest, APartialResetKeepsTheFormatTheImagesAndTheEndColour) {
+// A partial reset is a full one except for the format, the images and the end colour.
+TEST_F(ConfigTest, APartialResetKeepsOnlyTheFormatTheImagesAndTheEndColour) {
   CGImageRef picture = TinyImage(0xFF112233);
   std::memset(a, 0x5A, sizeof(pluginDataRec));
   a->mediaType = 3;
   a->theOriginalImage = picture;
-  a->theRendered = nullptr;
-  const RGBColor endColor = a->frameEndColor;
   ResetConfig(a, false);
+  std::memset(b, 0x5A, sizeof(pluginDataRec));
+  ResetConfig(b, true);
   EXPECT_EQ(a->mediaType, 3);
   EXPECT_EQ(a->theOriginalImage, picture);
-  EXPECT_EQ(std::memcmp(&a->frameEndColor, &endColor, sizeof endColor), 0);
-  EXPECT_EQ(a->sliders[2], 0);
-  EXPECT_EQ(a->blendMode, 1);
-  EXPECT_TRUE(a->outside);
-  EXPECT_EQ(a->startRel.right, 1.0);
+  EXPECT_EQ(a->theRendered, reinterpret_cast<CGImageRef>(uintptr_t(0x5A5A5A5A5A5A5A5Aull)));
+  b->mediaType = a->mediaType;
+  b->theOriginalImage = a->theOriginalImage;
+  b->theRendered = a->theRendered;
+  EXPECT_EQ(std::memcmp(a, b, sizeof(pluginDataRec)), 0);
   CGImageRelease(picture);
 }
 
@@ -100,15 +110,6 @@ TEST_F(ConfigTest, CopiesOwnTheirRenderedImageAndNeverTheOriginal) {
   EXPECT_EQ(vantiro::LiveImageCount(), before);
   CGImageRelease(a->theRendered);
   CGImageRelease(a->theOriginalImage);
-}
-
-TEST_F(ConfigTest, NilArgumentsAreNoErrorWhereTheyMayBeNil) {
-  pCopyConfig(nullptr, b);
-  pCopyConfig(a, nullptr);
-  pDestroyConfig(nullptr);
-  EXPECT_EQ(GetMediaFormat(nullptr), 1);
-  a->mediaType = 2;
-  EXPECT_EQ(GetMediaFormat(a), 2);
 }
 
 TEST(ConfigDeathTest, CopyingBetweenBlocksOfDifferentSizeStops) {

@@ -1,28 +1,52 @@
+// The settings file on disk: one record whatever the file held, anything that is not a
+// settings file kept aside, one atomic write per save, and honest reasons for failures.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstring>
+#include <random>
 
 #include "model/DataHandling.h"
 #include "model/pascalFX.h"
 #include "model/prefsloader.h"
-#include "platform/memory/Memory.h"
-#include "platform/resources/ResourceFork.h"
-#include "tests/testlib/ScratchFolder.h"
+#include "platform/files/Files.h"
+#include "tests/model/SettingsFile.h"
 
+namespace fs = std::filesystem;
+using vantiro::test::ParseSettingsFile;
 using vantiro::test::ReadFile;
+using vantiro::test::StoredRecord;
 using vantiro::test::WriteFile;
 
 namespace {
 
-std::optional<vantiro::ResourceFork> ParseFile(const std::filesystem::path& path) {
-  const std::string bytes = ReadFile(path);
-  return vantiro::ParseResourceFork(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+struct stat StatOf(const fs::path& path) {
+  struct stat st {};
+  EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
+  return st;
+}
+
+// Runs `check` in a child process as an unprivileged user when this one is root, whom
+// file permissions do not stop; true when the check passed.
+bool AsUnprivilegedUser(const std::function<bool()>& check) {
+  if (geteuid() != 0) return check();
+  const pid_t child = fork();
+  if (child == 0) {
+    const bool dropped = setgid(65534) == 0 && setuid(65534) == 0;
+    _exit(dropped && check() ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 class PrefsTest : public ::testing::Test {
  protected:
   vantiro::test::ScratchFolder folder;
-  std::filesystem::path file = folder / "vloqa-Prefs";
+  fs::path file = folder / "vloqa-Prefs";
   pluginDataPtr config = nullptr;
 
   PrefsTest() {
@@ -32,40 +56,16 @@ class PrefsTest : public ::testing::Test {
   }
   ~PrefsTest() override { pDestroyConfig(config); }
 
-  vantiro::Resource StoredRecord() {
-    auto fork = ParseFile(file);
-    EXPECT_TRUE(fork.has_value());
-    EXPECT_EQ(fork->Count(cPrefsType), 1u);
-    auto* res = fork->Find(cPrefsType, 1);
-    EXPECT_NE(res, nullptr);
-    return res ? *res : vantiro::Resource{};
+  int16_t ReadWidth() {
+    pluginDataPtr back = nullptr;
+    pNewConfig(&back);
+    const int16_t width = ReadConfig(back) ? back->sliders[0] : -999;
+    pDestroyConfig(back);
+    return width;
   }
 };
 
 }  // namespace
-
-TEST_F(PrefsTest, FirstStartCreatesTheFileAndSavesTheDefaults) {
-  EnsurePrefsFile();
-  ASSERT_TRUE(std::filesystem::exists(file));
-  ASSERT_TRUE(ParseFile(file).has_value()) << "an empty resource file";
-  EXPECT_FALSE(ReadConfig(config));
-  ASSERT_TRUE(SaveConfig(config));
-  const vantiro::Resource rec = StoredRecord();
-  EXPECT_EQ(rec.name, "Config Settings");
-  EXPECT_EQ(rec.data.size(), cConfigSaveSize);
-
-  pluginDataPtr back = nullptr;
-  pNewConfig(&back);
-  EXPECT_TRUE(ReadConfig(back));
-  EXPECT_EQ(std::memcmp(&back->startRel, &config->startRel, offsetof(pluginDataRec, sync)), 0);
-  pDestroyConfig(back);
-}
-
-TEST_F(PrefsTest, EnsuringAnExistingFileLeavesItAlone) {
-  WriteFile(file, "not even a resource file");
-  EnsurePrefsFile();
-  EXPECT_EQ(ReadFile(file), "not even a resource file");
-}
 
 TEST_F(PrefsTest, SavingKeepsOneRecordAndEveryOtherResource) {
   vantiro::ResourceFork fork;
@@ -79,58 +79,121 @@ TEST_F(PrefsTest, SavingKeepsOneRecordAndEveryOtherResource) {
   config->sliders[2] = 33;
   ASSERT_TRUE(SaveConfig(config));
   ASSERT_TRUE(SaveConfig(config));
-  auto after = ParseFile(file);
+  auto after = ParseSettingsFile(file);
   ASSERT_TRUE(after.has_value());
   EXPECT_EQ(after->resources.size(), 3u);
-  ASSERT_NE(after->Find(cPrefsType, 2), nullptr);
   EXPECT_EQ(after->Find(cPrefsType, 2)->data, "another preference");
   EXPECT_EQ(after->Find(FOUR_CHAR_CODE('O', 't', 'h', 'r'), 5)->data, "kept");
-  EXPECT_EQ(after->Find(cPrefsType, 1)->data.size(), cConfigSaveSize);
+  EXPECT_EQ(StoredRecord(file).size(), cConfigSaveSize);
 }
 
-TEST_F(PrefsTest, AForeignRecordKeepsTheDefaultsUntilTheNextSaveReplacesIt) {
-  Handle rec = NewHandleClear(cConfigSaveSize);
-  pluginDataPtr other = nullptr;
-  pNewConfig(&other);
-  ResetConfig(other, true);
-  other->sliders[0] = 77;
-  Config2Save(other, rec);
-  const uint32_t oldVersion = 2;
-  std::memcpy(*rec + 4, &oldVersion, 4);
-  vantiro::ResourceFork fork;
-  fork.resources.push_back({cPrefsType, 1, "Config Settings", 0, std::string(*rec, cConfigSaveSize)});
-  const auto bytes = vantiro::SerializeResourceFork(fork);
-  WriteFile(file, std::string(bytes.begin(), bytes.end()));
-  DisposeHandle(rec);
-  pDestroyConfig(other);
-
-  EXPECT_FALSE(ReadConfig(config));
-  EXPECT_EQ(config->sliders[0], 0);
-  ASSERT_TRUE(SaveConfig(config));
-  EXPECT_TRUE(ReadConfig(config));
-  EXPECT_EQ(config->sliders[0], 0);
-}
-
-TEST_F(PrefsTest, ADamagedFileIsKeptAsideAndReplaced) {
+// Each of these under the settings file's name once made every program that loads the
+// plug-in crash or hang; now each is moved aside, never over an earlier one.
+TEST_F(PrefsTest, WhatIsNoSettingsFileIsKeptAsideAndReplaced) {
   const std::string junk(1000, '\xA7');
-  WriteFile(file, junk);
-  EXPECT_FALSE(ReadConfig(config));
-  ASSERT_TRUE(SaveConfig(config));
+  const std::vector<std::pair<std::string, std::function<void()>>> cases = {
+      {"damaged bytes", [&] { WriteFile(file, junk); }},
+      {"a folder", [&] { fs::create_directory(file), WriteFile(file / "inside", "x"); }},
+      {"a named pipe", [&] { ASSERT_EQ(mkfifo(file.c_str(), 0600), 0); }},
+      {"a link to an endless device", [&] { fs::create_symlink("/dev/zero", file); }},
+      {"a file too large to be ours", [&] { WriteFile(file, ""), fs::resize_file(file, (16u << 20) + 1); }},
+  };
+  const mode_t kinds[] = {S_IFREG, S_IFDIR, S_IFIFO, S_IFLNK, S_IFREG};
+  config->sliders[0] = 17;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    SCOPED_TRACE(cases[i].first);
+    cases[i].second();
+    EXPECT_FALSE(ReadConfig(config));
+    EXPECT_EQ(PrefsFileError(), mapReadErr);
+    ASSERT_TRUE(SaveConfig(config));
+    EXPECT_EQ(ReadWidth(), 17);
+    const fs::path aside = folder / (i == 0 ? "vloqa-Prefs.damaged" : std::string("vloqa-Prefs.damaged-").append(std::to_string(i + 1)));
+    EXPECT_EQ(StatOf(aside).st_mode & S_IFMT, kinds[i]);
+    fs::remove(file);
+  }
   EXPECT_EQ(ReadFile(folder / "vloqa-Prefs.damaged"), junk) << "nothing the user had is lost";
-  EXPECT_EQ(StoredRecord().data.size(), cConfigSaveSize);
 }
 
-TEST(PrefsFolder, IsNeverCreated) {
-  vantiro::test::ScratchFolder folder;
+TEST_F(PrefsTest, ASaveWritesOnceAndOnlyWhenSomethingChanged) {
+  EnsurePrefsFile();
+  ASSERT_TRUE(SaveConfig(config));
+  const ino_t first = StatOf(file).st_ino;
+  ASSERT_TRUE(SaveConfig(config));
+  EXPECT_EQ(StatOf(file).st_ino, first) << "the same settings again are not written";
+  config->sliders[0] = 5;
+  ASSERT_TRUE(SaveConfig(config));
+  EXPECT_NE(StatOf(file).st_ino, first);
+
+  // A save killed at any moment leaves the old record or the new one, never none.
+  std::mt19937 random(7);
+  for (int round = 0; round < 40; ++round) {
+    const pid_t child = fork();
+    if (child == 0) {
+      for (int16_t n = 0;; n = int16_t((n + 1) % 100)) {
+        config->sliders[0] = n;
+        SaveConfig(config);
+      }
+    }
+    usleep(200 + random() % 3000);
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    const int16_t width = ReadWidth();
+    ASSERT_TRUE(width >= 0 && width < 100) << "round " << round << ": the record is gone";
+  }
+  // What killed saves left behind goes with the next save, and only that.
+  WriteFile(folder / ".vloqa-Prefs.keep", "k");
+  WriteFile(folder / ".vloqa-Prefs.1234567", "k");
+  WriteFile(folder / ".vloqa-Prefs.AbC123", "stale");
+  ASSERT_TRUE(SaveConfig(config));
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(folder.path())) left.push_back(entry.path().filename());
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{".vloqa-Prefs.1234567", ".vloqa-Prefs.keep", "vloqa-Prefs",
+                                            "vloqa-Prefs.lock"}));
+}
+
+TEST_F(PrefsTest, FailuresSayWhatIsWrong) {
+  EXPECT_FALSE(ReadConfig(config));
+  EXPECT_EQ(PrefsFileError(), fnfErr) << "no file";
+  EnsurePrefsFile();
+  ASSERT_TRUE(ParseSettingsFile(file).has_value()) << "an empty resource file";
+  EXPECT_FALSE(ReadConfig(config));
+  EXPECT_EQ(PrefsFileError(), resNotFound) << "no record yet";
+  ASSERT_TRUE(SaveConfig(config));
+  fs::permissions(folder.path(), fs::perms::all);
+  fs::permissions(file, fs::perms::none);
+  EXPECT_TRUE(AsUnprivilegedUser([&] {
+    return !ReadConfig(config) && PrefsFileError() == permErr && !SaveConfig(config) && PrefsFileError() == permErr;
+  })) << "an unreadable file is not a missing one";
+  fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(folder.path(), fs::perms::owner_all | fs::perms::group_exec | fs::perms::others_exec);
+  config->sliders[0] = 3;
+  EXPECT_TRUE(AsUnprivilegedUser([&] {
+    return ReadWidth() == 0 && !SaveConfig(config) && PrefsFileError() == wrPermErr;
+  })) << "a file and folder that may not be written";
+  fs::permissions(folder.path(), fs::perms::owner_all);
+  WriteFile(file, "not even a resource file");
+  EnsurePrefsFile();
+  EXPECT_EQ(ReadFile(file), "not even a resource file") << "an existing file is left alone";
+
   setenv("XDG_CONFIG_HOME", (folder / "missing").c_str(), 1);
-  pluginDataPtr config = nullptr;
-  pNewConfig(&config);
-  ResetConfig(config, true);
   EnsurePrefsFile();
   EXPECT_FALSE(SaveConfig(config));
-  EXPECT_FALSE(ReadConfig(config));
-  EXPECT_FALSE(std::filesystem::exists(folder / "missing"));
+  EXPECT_EQ(PrefsFileError(), dirNFErr);
+  EXPECT_FALSE(fs::exists(folder / "missing")) << "the preferences folder is never created";
   EXPECT_FALSE(SaveConfig(nullptr));
   EXPECT_FALSE(ReadConfig(nullptr));
-  pDestroyConfig(config);
+}
+
+// A failed read of one folder's damaged file once sent the next save, in a folder that
+// does not exist, to "repair" the first folder's file.
+TEST_F(PrefsTest, AnEarlierFailureNeverSteersALaterSave) {
+  EnsurePrefsFile();
+  ASSERT_TRUE(SaveConfig(config));
+  WriteFile(file, "damaged");
+  EXPECT_FALSE(ReadConfig(config));
+  setenv("XDG_CONFIG_HOME", (folder / "missing").c_str(), 1);
+  EXPECT_FALSE(SaveConfig(config));
+  EXPECT_EQ(ReadFile(file), "damaged");
+  EXPECT_FALSE(fs::exists(folder / "vloqa-Prefs.damaged"));
 }

@@ -82,9 +82,15 @@ TEST_F(RecordTest, FieldsSitAtTheirOffsetsInThisProcessorsOrder) {
 }
 
 TEST_F(RecordTest, ReadingBackRestoresStoredFieldsAndLeavesTheRestAlone) {
-  config->startRel = {0.25, 0.75, 0.1, 0.9};
-  config->sliders[1] = 55;
-  config->colors[0] = {100, 200, 300};
+  // A different value in every stored field, so that no field can stand in for another.
+  config->startRel = {0.125, 0.25, 0.375, 0.5};
+  config->endRel = {0.625, 0.75, 0.875, 1.5};
+  for (int i = 0; i < 6; ++i) {
+    config->sliders[i] = int16_t(10 * i - 25);
+    config->colors[i] = {uint16_t(1000 * i + 1), uint16_t(1000 * i + 2), uint16_t(1000 * i + 3)};
+  }
+  config->frameStartColor = {7001, 7002, 7003};
+  config->frameEndColor = {8001, 8002, 8003};
   config->mediaType = 2;
   config->keepProps = true;
   config->blendMode = 12;
@@ -100,10 +106,7 @@ TEST_F(RecordTest, ReadingBackRestoresStoredFieldsAndLeavesTheRestAlone) {
   target->theOriginalImage = marker;
   target->theRendered = marker;
   ASSERT_TRUE(Save2Config(target, record));
-  EXPECT_EQ(std::memcmp(&target->startRel, &config->startRel, sizeof(relRect)), 0);
-  EXPECT_EQ(target->sliders[1], 55);
-  EXPECT_EQ(target->colors[0].blue, 300);
-  EXPECT_EQ(target->mediaType, 2);
+  EXPECT_EQ(std::memcmp(target, config, offsetof(pluginDataRec, sync)), 0) << "rectangles, sliders, colours, format";
   EXPECT_TRUE(target->keepProps);
   EXPECT_EQ(target->blendMode, 12);
   EXPECT_FALSE(target->sync) << "not stored";
@@ -114,30 +117,29 @@ TEST_F(RecordTest, ReadingBackRestoresStoredFieldsAndLeavesTheRestAlone) {
   pDestroyConfig(target);
 }
 
+// Only a record of exactly this build's size and version is read; anything else, older or
+// newer, leaves every field alone.
 TEST_F(RecordTest, ForeignRecordsChangeNothing) {
   ASSERT_TRUE(Config2Save(config, record));
   pluginDataPtr target = nullptr;
   pNewConfig(&target);
-  ResetConfig(target, true);
-  target->sliders[0] = 99;
-  const auto unchanged = [&] { return target->sliders[0] == 99 && target->mediaType == 1; };
-
-  const uint32_t otherVersion = 2;
-  std::memcpy(*record + 4, &otherVersion, 4);
-  EXPECT_FALSE(Save2Config(target, record));
-  EXPECT_TRUE(unchanged());
-
-  const uint32_t three = 3, otherSize = cConfigSaveSize == 396 ? 394 : 396;
-  std::memcpy(*record + 4, &three, 4);
-  std::memcpy(*record, &otherSize, 4);
-  EXPECT_FALSE(Save2Config(target, record)) << "the other processor's record";
-  EXPECT_TRUE(unchanged());
+  const uint32_t otherSize = cConfigSaveSize == 396 ? 394 : 396;
+  const std::pair<uint32_t, uint32_t> foreign[] = {
+      {cConfigSaveSize, 2}, {cConfigSaveSize, 4}, {cConfigSaveSize, 0xFFFFFFFF}, {cConfigSaveSize, 0},
+      {otherSize, 3}, {cConfigSaveSize + 1, 3}, {0, 3}};
+  for (const auto& [size, version] : foreign) {
+    std::memcpy(*record, &size, 4);
+    std::memcpy(*record + 4, &version, 4);
+    std::memset(target, 0x33, sizeof(pluginDataRec));
+    EXPECT_FALSE(Save2Config(target, record)) << "size " << size << ", version " << version;
+    for (std::size_t i = 0; i < sizeof(pluginDataRec); ++i)
+      ASSERT_EQ(reinterpret_cast<const uint8_t*>(target)[i], 0x33) << "byte " << i << " changed";
+  }
 
   Handle shortRecord = NewHandleClear(200);
-  std::memcpy(*shortRecord, *record, 200);
   std::memcpy(*shortRecord, &cConfigSaveSize, 4);
+  std::memcpy(*shortRecord + 4, &cConfigSaveVersion, 4);
   EXPECT_FALSE(Save2Config(target, shortRecord)) << "a record shorter than it says";
-  EXPECT_TRUE(unchanged());
   DisposeHandle(shortRecord);
 
   EXPECT_FALSE(Save2Config(nullptr, record));

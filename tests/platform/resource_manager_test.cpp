@@ -78,25 +78,24 @@ TEST_F(ResourceManagerTest, AddedResourcesSurviveClosingAndReopening) {
   CloseResFile(again);
 }
 
-TEST_F(ResourceManagerTest, CreationNeverReplacesAnExistingFile) {
-  test::WriteFile(path, "precious");
-  FSpCreateResFile(&fileSpec, 0, 0, smSystemScript);
-  EXPECT_EQ(ResError(), dupFNErr);
-  EXPECT_EQ(test::ReadFile(path), "precious");
-}
-
-TEST_F(ResourceManagerTest, OpeningTellsMissingFromDamaged) {
+TEST_F(ResourceManagerTest, CreationAndOpeningTellMissingExistingAndDamagedFilesApart) {
   EXPECT_EQ(FSpOpenResFile(&fileSpec, fsRdWrPerm), -1);
   EXPECT_EQ(ResError(), fnfErr);
   test::WriteFile(path, std::string(300, '\x55'));
+  FSpCreateResFile(&fileSpec, 0, 0, smSystemScript);
+  EXPECT_EQ(ResError(), dupFNErr) << "creation never replaces a file";
   EXPECT_EQ(FSpOpenResFile(&fileSpec, fsRdWrPerm), -1);
   EXPECT_EQ(ResError(), mapReadErr);
+  std::filesystem::remove(path);
+  std::filesystem::create_directory(path);
+  EXPECT_EQ(FSpOpenResFile(&fileSpec, fsRdWrPerm), -1);
+  EXPECT_EQ(ResError(), mapReadErr) << "a folder is no resource file either";
 }
 
 TEST_F(ResourceManagerTest, RemoveDetachAndReleaseHandOverOwnership) {
   const int16_t ref = CreateAndOpen();
   for (int16_t id : {1, 2, 3}) {
-    AddResource(HandleWith("r" + std::to_string(id)), kData, id, nullptr);
+    AddResource(HandleWith(std::string("r").append(std::to_string(id))), kData, id, nullptr);
     ASSERT_EQ(ResError(), noErr);
   }
   UpdateResFile(ref);
@@ -149,7 +148,7 @@ TEST_F(ResourceManagerTest, SearchesRunFromTheCurrentFileBack) {
   EXPECT_EQ(CurResFile(), 0);
 }
 
-TEST_F(ResourceManagerTest, WritesLeaveNoTemporaryFilesAndKeepPermissions) {
+TEST_F(ResourceManagerTest, WritesKeepPermissionsLeaveNoTemporaryFilesAndSpareReadOnlyFiles) {
   const int16_t ref = CreateAndOpen();
   chmod(path.c_str(), 0640);
   AddResource(HandleWith("x"), kData, 1, nullptr);
@@ -158,19 +157,13 @@ TEST_F(ResourceManagerTest, WritesLeaveNoTemporaryFilesAndKeepPermissions) {
   struct stat st {};
   ASSERT_EQ(stat(path.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 0777, 0640u);
-  int entries = 0;
-  for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(folder.path())) ++entries;
-  EXPECT_EQ(entries, 1);
-}
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path()), {}), 1);
 
-TEST_F(ResourceManagerTest, ReadOnlyFilesAreNotWritten) {
-  const int16_t ref = CreateAndOpen();
-  CloseResFile(ref);
   const std::string before = test::ReadFile(path);
   const int16_t readOnly = FSpOpenResFile(&fileSpec, fsRdPerm);
-  AddResource(HandleWith("x"), kData, 1, nullptr);
+  AddResource(HandleWith("y"), kData, 2, nullptr);
   UpdateResFile(readOnly);
-  EXPECT_EQ(ResError(), permErr);
+  EXPECT_EQ(ResError(), wrPermErr);
   CloseResFile(readOnly);
   EXPECT_EQ(test::ReadFile(path), before);
 }

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 
 #include "model/pascalFX.h"
 #include "model/prefsloader.h"
@@ -20,18 +21,13 @@ constexpr const char* kThisBuild = "i686";
 constexpr const char* kThisBuild = "x86_64";
 #endif
 
-class Config {
- public:
-  Config() {
-    pNewConfig(&p_);
-    ResetConfig(p_, true);
-  }
-  ~Config() { pDestroyConfig(p_); }
-  pluginDataPtr get() const { return p_; }
-
- private:
-  pluginDataPtr p_ = nullptr;
-};
+// A record with the defaults, freed with the test.
+std::unique_ptr<pluginDataRec, void (*)(pluginDataPtr)> Defaults() {
+  pluginDataPtr p = nullptr;
+  pNewConfig(&p);
+  ResetConfig(p, true);
+  return {p, pDestroyConfig};
+}
 
 }  // namespace
 
@@ -47,7 +43,7 @@ TEST(SettingsRecords, OnlyThisProcessorsRecordsAreRead) {
     vantiro::test::ScratchFolder prefs;
     prefs.UseAsPreferencesFolder();
     fs::copy_file(entry.path() / "vloqa-Prefs", prefs / "vloqa-Prefs");
-    Config config;
+    const auto config = Defaults();
     const bool read = ReadConfig(config.get());
     if (same) {
       // Intel builds share the little-endian record, whatever their word size.
@@ -60,8 +56,7 @@ TEST(SettingsRecords, OnlyThisProcessorsRecordsAreRead) {
     EXPECT_EQ(config.get()->sliders[0], 0) << "the defaults stay";
     EXPECT_EQ(config.get()->mediaType, 1);
     ASSERT_TRUE(SaveConfig(config.get())) << "and the next save replaces it";
-    Config again;
-    EXPECT_TRUE(ReadConfig(again.get()));
+    EXPECT_TRUE(ReadConfig(Defaults().get()));
   }
   EXPECT_GE(foreign, 1) << "no record of another processor in " << records;
 }
