@@ -33,6 +33,14 @@ void Erase(const std::string& path) {
 // Gives the file at `path`, if there is one, a second hidden name from which a failed
 // commit puts it back. A hard link keeps `path` in place meanwhile; where the file
 // system has none, the file is moved aside instead.
+// "<folder of target>/.<leaf>". Appended piece by piece: GCC 12 at -O3 sees a false overlap
+// in "." + std::string.
+std::string HiddenBeside(const std::string& target, const std::string& leaf) {
+  const fs::path folder = fs::path(target).parent_path();
+  std::string name = (folder.empty() ? fs::path(".") : folder).string();
+  return name.append("/.").append(leaf);
+}
+
 bool Keep(const std::string& path, std::string* kept) {
   struct stat st {};
   if (lstat(path.c_str(), &st) != 0) return errno == ENOENT;
@@ -40,9 +48,11 @@ bool Keep(const std::string& path, std::string* kept) {
   const fs::path p(path);
   static int counter = 0;
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string name = (p.parent_path() / ("." + p.filename().string() + ".keep-" +
-                                                 std::to_string(getpid()) + "-" + std::to_string(++counter)))
-                                 .string();
+    const std::string name = HiddenBeside(path, p.filename().string())
+                                 .append(".keep-")
+                                 .append(std::to_string(getpid()))
+                                 .append("-")
+                                 .append(std::to_string(++counter));
     if (link(path.c_str(), name.c_str()) == 0) return *kept = name, true;
     if (errno == EEXIST) continue;
     if (access(name.c_str(), F_OK) != 0 && std::rename(path.c_str(), name.c_str()) == 0) return *kept = name, true;
@@ -56,9 +66,7 @@ bool Keep(const std::string& path, std::string* kept) {
 std::string CreateBeside(const std::string& target, std::string* error) {
   const fs::path t(target);
   const std::string ext = t.extension().string();
-  // Appended piece by piece: GCC 12 at -O3 sees a false overlap in "." + std::string.
-  std::string name = (t.parent_path().empty() ? fs::path(".") : t.parent_path()).string();
-  name.append("/.").append(t.stem().string()).append(".partial-XXXXXX").append(ext);
+  std::string name = HiddenBeside(target, t.stem().string()).append(".partial-XXXXXX").append(ext);
   Registry& r = registry();
   const std::lock_guard lock(r.mutex);
   const int fd = mkstemps(name.data(), static_cast<int>(ext.size()));

@@ -33,7 +33,7 @@ std::vector<std::string> Listing(const fs::path& dir) {
   return names;
 }
 
-std::string Quoted(const fs::path& p) { return "'" + p.string() + "'"; }
+std::string Quoted(const fs::path& p) { return std::string("'").append(p.string()).append("'"); }
 
 // A vantiro run in the background, its standard error going to a file.
 class Background {
