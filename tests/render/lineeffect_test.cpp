@@ -146,9 +146,30 @@ TEST_F(LineEffect, HalfSizeCentresTheWholePicture) {
 
 TEST_F(LineEffect, AFactorOfZeroLeavesOnlyTheBackground) {
   const Picture source = NoiseFrame();
-  EXPECT_TRUE(Matches(Render(source, Setting(0, 1, 0, 1, -100)), Picture(kW, kH, Opaque(kTeal)), 0, "sx -100"));
-  EXPECT_TRUE(Matches(Render(source, Setting(0.2, 0.4, 0.1, 0.3, 0, -100)), Picture(kW, kH, Opaque(kTeal)), 0,
-                      "sy -100"));
+  const Picture background(kW, kH, Opaque(kTeal));
+  EXPECT_TRUE(Matches(Render(source, Setting(0, 1, 0, 1, -100)), background, 0, "sx -100"));
+  EXPECT_TRUE(Matches(Render(source, Setting(0.2, 0.4, 0.1, 0.3, 0, -100)), background, 0, "sy -100"));
+  // Edges whose centre is not exact in binary: a one-pixel column must not survive.
+  EXPECT_TRUE(Matches(Render(source, Setting(0.02, 0.48, 0, 1, -100)), background, 0, "inexact centre"));
+}
+
+// Every rectangle with two-digit edges, on the frame sizes of the video formats: a factor
+// of 1 keeps the pixel edges, a factor of 0 leaves no pixel column or row.
+TEST(ScaleRelAboutCenter, FactorsOneAndZeroHoldForEveryTwoDigitRectangle) {
+  int kept = 0, emptied = 0;
+  for (const Rect frame : {Rect{0, 0, 480, 720}, Rect{0, 0, 576, 720}, Rect{0, 0, 1080, 1920}})
+    for (int low = 0; low < 100; ++low)
+      for (int high = low + 1; high <= 100; ++high) {
+        const relRect r{low / 100.0, high / 100.0, low / 100.0, high / 100.0};
+        const Rect before = Rel2Rect(r, frame);
+        const Rect same = Rel2Rect(ScaleRelAboutCenter(r, 0, 0), frame);
+        const Rect none = Rel2Rect(ScaleRelAboutCenter(r, -100, -100), frame);
+        kept += same.left == before.left && same.right == before.right && same.top == before.top &&
+                same.bottom == before.bottom;
+        emptied += none.left == none.right && none.top == none.bottom;
+      }
+  EXPECT_EQ(kept, 3 * 5050);
+  EXPECT_EQ(emptied, 3 * 5050);
 }
 
 TEST_F(LineEffect, ANegativeFactorMirrorsThePicture) {
