@@ -7,6 +7,7 @@
 
 #include "model/pascalFX.h"
 #include "model/relrects.h"
+#include "platform/coregraphics/Bands.h"
 #include "platform/coregraphics/CGImage.h"
 #include "platform/memory/Memory.h"
 #include "render/lineEffect.h"
@@ -262,6 +263,21 @@ TEST_F(LineEffect, ACropLeftEmptyByClampingGivesTheBackgroundAlone) {
   EXPECT_TRUE(Matches(Render(source, Setting(0, 1, -0.7, -0.1, 50, 50, 10)), background, 0, "above the frame"));
   EXPECT_TRUE(Matches(Render(source, Setting(0.5, 0.5, 0, 1)), background, 0, "no width"));
   EXPECT_TRUE(Matches(Render(source, Setting(0.8, 0.2, 0, 1)), background, 0, "reversed"));
+}
+
+TEST_F(LineEffect, BandsRenderTheSameBytesAsOneBand) {
+  const Picture source = SmoothFrame();
+  for (const EffectSetting& s : {Setting(0, 1, 0, 1), Setting(0.25, 0.75, 0.25, 0.75, 100, 20),
+                                 Setting(0.25, 0.75, 0.25, 0.75, 100, 20, 12), Setting(-0.5, 0.5, 0, 1, -30, 0, -25),
+                                 Setting(0.1, 0.9, 0.2, 0.8, -250, -150, 7)}) {
+    vantiro::SetDrawingBands(1);
+    const Picture one = Render(source, s);
+    for (const int bands : {2, 5}) {
+      vantiro::SetDrawingBands(bands);
+      EXPECT_TRUE(Matches(Render(source, s), one, 0, "bands " + std::to_string(bands)));
+    }
+  }
+  vantiro::SetDrawingBands(0);
 }
 
 TEST_F(LineEffect, FrameNumbersEndRelAndOtherSettingsChangeNothing) {
