@@ -68,11 +68,14 @@ TEST_F(Driver, FramesFadesAndHostSlidersChangeNothing) {
   EXPECT_TRUE(Matches(Effect(source, Call{3, 4, 5, 6}), reference, 0, "endRel"));
 }
 
-TEST_F(Driver, LeavesThePortAndDeviceAsFound) {
+TEST_F(Driver, LeavesThePortAndDeviceAsFoundAndNothingBehind) {
   Buffer elsewhere(3, 3), from(MakePicture(36, 24, Noise)), preview(36, 24);
   vantiro::PortScope scope(elsewhere.gw());
   const Footprint before;
   config->sliders[2] = 13;
+  Effect(MakePicture(64, 48, Noise), Call{});
+  EXPECT_TRUE(before.Unchanged());
+  config->startRel = relRect{2, 3, 0, 1};  // the empty crop's way out as well
   Effect(MakePicture(64, 48, Noise), Call{});
   EXPECT_TRUE(before.Unchanged());
   gConfigWorkSpace.theConfig = config;
