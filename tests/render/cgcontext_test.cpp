@@ -389,14 +389,10 @@ TEST(Snapshot, KeepsItsPixelsWhateverLaterHappensToTheRaster) {
     return gw;
   };
   const auto paint = [&](GWorldPtr gw) {
-    CGrafPtr port;
-    GDHandle device;
-    GetGWorld(&port, &device);
-    SetGWorld(gw, nullptr);
+    vantiro::PortScope scope(gw);
     const RGBColor grey{0x8000, 0x8000, 0x8000};
     RGBForeColor(&grey);
     PaintRect(&bounds);
-    SetGWorld(port, device);
   };
   const std::vector<std::pair<const char*, std::function<GWorldPtr(GWorldPtr, CGImageRef)>>> changes = {
       {"painted", [&](GWorldPtr gw, CGImageRef) { paint(gw); return gw; }},
