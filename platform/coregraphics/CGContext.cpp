@@ -270,7 +270,6 @@ struct ImageDrawing {
   pixman_filter_t filter = PIXMAN_FILTER_BILINEAR;
   const uint32_t* pixels = nullptr;
   size_t rowWords = 0;
-  pixman_format_code_t format = vantiro::kNativeFormat;
   int width = 0, height = 0;
 
   void CompositeBand(std::span<const CoverageRow> rows) const {
@@ -281,7 +280,7 @@ struct ImageDrawing {
 
     // pixman only reads a source image.
     pixman_image_t* source =
-        pixman_image_create_bits(format, width, height, const_cast<uint32_t*>(pixels), int(rowWords * 4));
+        pixman_image_create_bits(vantiro::kNativeFormat, width, height, const_cast<uint32_t*>(pixels), int(rowWords * 4));
     pixman_image_set_transform(source, &transform);
     pixman_image_set_filter(source, filter, nullptr, 0);
     pixman_image_set_repeat(source, PIXMAN_REPEAT_PAD);  // edge pixels keep the picture's own colours
@@ -563,14 +562,10 @@ void CGContextDrawImage(CGContextRef context, CGRect rect, CGImageRef image) {
   if (!pixman_transform_from_pixman_f_transform(&drawing.transform, &ft)) return;
   drawing.filter = IsIntegerShift(fromArea) ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR;
 
-  vantiro::ImageRows source = vantiro::RowsOf(image);
-  // pixman's fast paths read native words only; a turned picture is drawn by its general
-  // path, which reads the shared rows in their own order as fast.
-  if (source.swapped)
-    source = vantiro::ImageRows{vantiro::ImagePixels(image).data(), width, false};
-  drawing.pixels = source.base;
-  drawing.rowWords = source.rowWords;
-  drawing.format = source.swapped ? PIXMAN_b8g8r8a8 : vantiro::kNativeFormat;
+  // pixman reads a picture in native words far faster than in any other order, whatever
+  // path it takes, so a picture still sharing a raster's rows takes a native copy here.
+  drawing.pixels = vantiro::ImagePixels(image).data();
+  drawing.rowWords = width;
   drawing.width = int(width);
   drawing.height = int(height);
 
