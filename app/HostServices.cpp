@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/memory/Memory.h"
 #include "platform/quickdraw/Pixels.h"
@@ -37,10 +38,45 @@ HYPluginResult Unimplemented(Args...) {
 int16_t NoWidth(HYInstance, ConstStringPtr) { return 0; }
 float NoCGWidth(HYInstance, const char*) { return 0.0f; }
 
-// A pixman image over a raster's pixels (bytes alpha, red, green, blue).
-pixman_image_t* RasterImage(PixMapHandle pm, const Rect& bounds) {
-  return pixman_image_create_bits_no_clear(kRasterFormat, bounds.right - bounds.left, bounds.bottom - bounds.top,
-                                           reinterpret_cast<uint32_t*>(GetPixBaseAddr(pm)), int(GetPixRowBytes(pm)));
+// The rows of a raster from (x, y) on, `width` pixels wide.
+uint32_t* RowAt(PixMapHandle pm, const Rect& bounds, int x, int y) {
+  return reinterpret_cast<uint32_t*>(GetPixBaseAddr(pm) + long(y - bounds.top) * GetPixRowBytes(pm)) + (x - bounds.left);
+}
+
+// Source over destination, `width` × `height` pixels, with the source scaled by opacity `a`:
+// pixman's OVER through a solid mask of that alpha. Its fast path wants native words, so
+// the rows go through a small native scratch a few at a time (where the raster's bytes are
+// the native word, straight).
+void BlitRows(PixMapHandle source, const Rect& sb, int sx, int sy, PixMapHandle dest, const Rect& db, int dx, int dy,
+              int width, int height, int a) {
+  const pixman_color_t alpha{0, 0, 0, uint16_t(a * 257)};
+  pixman_image_t* mask = a < 255 ? pixman_image_create_solid_fill(&alpha) : nullptr;
+  if constexpr (kRasterFormat == kNativeFormat) {
+    pixman_image_t* from = pixman_image_create_bits_no_clear(kNativeFormat, width, height, RowAt(source, sb, sx, sy),
+                                                             int(GetPixRowBytes(source)));
+    pixman_image_t* to = pixman_image_create_bits_no_clear(kNativeFormat, width, height, RowAt(dest, db, dx, dy),
+                                                           int(GetPixRowBytes(dest)));
+    pixman_image_composite32(PIXMAN_OP_OVER, from, mask, to, 0, 0, 0, 0, 0, 0, width, height);
+    pixman_image_unref(to);
+    pixman_image_unref(from);
+  } else {
+    constexpr int kChunk = 16;  // rows per pass: both scratch rasters stay in the cache
+    std::vector<uint32_t> in(size_t(width) * kChunk), out(size_t(width) * kChunk);
+    pixman_image_t* from = pixman_image_create_bits_no_clear(kNativeFormat, width, kChunk, in.data(), width * 4);
+    pixman_image_t* to = pixman_image_create_bits_no_clear(kNativeFormat, width, kChunk, out.data(), width * 4);
+    for (int y = 0; y < height; y += kChunk) {
+      const int rows = std::min(kChunk, height - y);
+      for (int r = 0; r < rows; ++r) {
+        SwapPixelOrder(RowAt(source, sb, sx, sy + y + r), &in[size_t(r) * width], size_t(width));
+        SwapPixelOrder(RowAt(dest, db, dx, dy + y + r), &out[size_t(r) * width], size_t(width));
+      }
+      pixman_image_composite32(PIXMAN_OP_OVER, from, mask, to, 0, 0, 0, 0, 0, 0, width, rows);
+      for (int r = 0; r < rows; ++r) SwapPixelOrder(&out[size_t(r) * width], RowAt(dest, db, dx, dy + y + r), size_t(width));
+    }
+    pixman_image_unref(to);
+    pixman_image_unref(from);
+  }
+  if (mask != nullptr) pixman_image_unref(mask);
 }
 
 // Rectangles of different sizes: each destination pixel takes the source pixel its offset
@@ -95,16 +131,7 @@ HYPluginResult BlitPixMap(PixMapHandle source, PixMapHandle dest, const Rect* so
   const int right = std::min({int(destRect->right), int(db.right), sb.right - dx});
   const int bottom = std::min({int(destRect->bottom), int(db.bottom), sb.bottom - dy});
   if (right <= left || bottom <= top) return kPluginOK;
-  pixman_image_t* from = RasterImage(source, sb);
-  pixman_image_t* to = RasterImage(dest, db);
-  // Source over destination with the source scaled by the opacity: OVER through a solid mask.
-  const pixman_color_t alpha{0, 0, 0, uint16_t(a * 257)};
-  pixman_image_t* mask = a < 255 ? pixman_image_create_solid_fill(&alpha) : nullptr;
-  pixman_image_composite32(PIXMAN_OP_OVER, from, mask, to, left + dx - sb.left, top + dy - sb.top, 0, 0,
-                           left - db.left, top - db.top, right - left, bottom - top);
-  if (mask != nullptr) pixman_image_unref(mask);
-  pixman_image_unref(to);
-  pixman_image_unref(from);
+  BlitRows(source, sb, left + dx, top + dy, dest, db, left, top, right - left, bottom - top, a);
   return kPluginOK;
 }
 

@@ -3,6 +3,7 @@
 // it (H.264 yuv420p clip, default threads, decoding subtracted). Rounds interleave every
 // measurement; the table gives medians.
 //   build/bin/pass_bench [ROUNDS]
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -53,7 +54,7 @@ int main(int argc, char** argv) {
       ours[fade][1].push_back(PassMs(*plugin, fade != 0, bands));
       if (decoding < 0) continue;
       const double whole = FFmpegSeconds(clip, fade ? FadedGraph(kW, kH, kTurned) : EffectChain(kW, kH, kTurned));
-      if (whole >= 0) theirs[fade].push_back((whole - decoding) * 1000 / kClipFrames);
+      if (whole >= 0) theirs[fade].push_back(std::max(0.0, whole - decoding) * 1000 / kClipFrames);
     }
   }
   vantiro::SetDrawingBands(0);
