@@ -216,29 +216,6 @@ TEST_F(LineEffect, BandsRenderTheSameBytesAsOneBand) {
   vantiro::SetDrawingBands(0);
 }
 
-TEST_F(LineEffect, FrameNumbersEndRelAndOtherSettingsChangeNothing) {
-  const Picture source = SmoothFrame(160, 120);
-  const EffectSetting s = Setting(0.1, 0.8, 0.2, 0.6, 30, -20, 7);
-  const Picture reference = Render(source, s, 0, 1);
-  EXPECT_TRUE(Matches(Render(source, s, 57, 300), reference, 0, "frame numbers"));
-  config.endRel = relRect{0.4, 0.5, 0.4, 0.5};
-  config.sync = true;
-  config.outside = false;
-  config.clipActive = true;
-  config.keepProps = true;
-  config.blendMode = 10;
-  config.frameStartColor = RGBColor{1, 2, 3};
-  config.frameEndColor = RGBColor{4, 5, 6};
-  config.colors[1] = RGBColor{7, 8, 9};
-  config.sliders[3] = 99;
-  config.mediaType = 3;
-  CGImageRef picture = vantiro::MakeImage(1, 1, {0xFF00FF00u});
-  config.theOriginalImage = picture;
-  config.theRendered = picture;
-  EXPECT_TRUE(Matches(Render(source, s, -4, 0), reference, 0, "other settings"));
-  CGImageRelease(picture);
-}
-
 TEST_F(LineEffect, StopsWhenTheTemporaryBufferCannotBeMade) {
   const Picture source = NoiseFrame(16, 16);
   Buffer from(source), to(16, 16);
