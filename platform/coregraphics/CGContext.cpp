@@ -130,14 +130,10 @@ struct CGContext {
 
   // A context's memory order may be foreign to the processor in either direction (a
   // little-endian context on a big-endian processor too), so swapping is a plain byte swap.
-  static void ByteSwap(const uint32_t* from, uint32_t* to, int count) {
-    for (int i = 0; i < count; ++i) to[i] = __builtin_bswap32(from[i]);
-  }
-
   void ReadNative(int x, int y, int count, uint32_t* to) const {
     const uint32_t* from = Row(y) + x;
     if (swap)
-      ByteSwap(from, to, count);
+      vantiro::ByteSwapWords(from, to, size_t(count));
     else
       std::copy_n(from, count, to);
     if (opaque)
@@ -147,7 +143,7 @@ struct CGContext {
   void WriteNative(int x, int y, int count, const uint32_t* from) const {
     uint32_t* to = Row(y) + x;
     if (swap)
-      ByteSwap(from, to, count);
+      vantiro::ByteSwapWords(from, to, size_t(count));
     else
       std::copy_n(from, count, to);
   }
@@ -361,7 +357,7 @@ bool DrawShifted(const CGContext& context, const std::vector<CoverageRow>& rows,
       // The image's alpha byte sits where a native word has it, unless its words are swapped.
       if (blend == kCGBlendModeCopy || vantiro::AllOpaque(from, size_t(count), source.swapped ? 0 : 24)) {
         if (swap)
-          vantiro::SwapPixelOrder(from, to, size_t(count));
+          vantiro::ByteSwapWords(from, to, size_t(count));
         else
           std::memmove(to, from, size_t(count) * 4);
         continue;

@@ -40,7 +40,7 @@ void CopyNative(const CGImage& image, uint32_t* to) {
     const uint32_t* row = image.shared + size_t(y) * image.rowWords;
     uint32_t* out = to + size_t(y) * size_t(image.width);
     if (image.swapped)
-      vantiro::SwapPixelOrder(row, out, size_t(image.width));
+      vantiro::ByteSwapWords(row, out, size_t(image.width));
     else
       std::copy_n(row, image.width, out);
   }

@@ -8,11 +8,7 @@
 
 namespace vantiro {
 
-void SwapPixelOrder(const uint32_t* from, uint32_t* to, std::size_t count) {
-  if constexpr (!kLittleEndian) {
-    if (from != to) std::copy_n(from, count, to);
-    return;
-  }
+void ByteSwapWords(const uint32_t* from, uint32_t* to, std::size_t count) {
   std::size_t i = 0;
 #if defined(__SSE2__)
   // Four words at a time: bytes swapped within each 16-bit half, then the halves swapped.
@@ -24,7 +20,14 @@ void SwapPixelOrder(const uint32_t* from, uint32_t* to, std::size_t count) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), v);
   }
 #endif
-  for (; i < count; ++i) to[i] = SwapPixelOrder(from[i]);
+  for (; i < count; ++i) to[i] = __builtin_bswap32(from[i]);
+}
+
+void SwapPixelOrder(const uint32_t* from, uint32_t* to, std::size_t count) {
+  if constexpr (kLittleEndian)
+    ByteSwapWords(from, to, count);
+  else if (from != to)
+    std::copy_n(from, count, to);
 }
 
 void FillPixels(uint32_t* to, std::size_t count, uint32_t word) {

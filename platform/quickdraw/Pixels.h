@@ -29,7 +29,11 @@ constexpr uint32_t SwapPixelOrder(uint32_t word) {
   return word;
 }
 
-// `count` words converted from one order to the other; `from` and `to` may be equal.
+// `count` words with their four bytes reversed; `from` and `to` may be equal.
+void ByteSwapWords(const uint32_t* from, uint32_t* to, std::size_t count);
+
+// `count` words converted from one order to the other (a byte swap on little-endian
+// processors, a copy on big-endian ones); `from` and `to` may be equal.
 void SwapPixelOrder(const uint32_t* from, uint32_t* to, std::size_t count);
 
 // `count` words set to `word`.
