@@ -1,9 +1,13 @@
 #include "app/HostServices.h"
 
+#include <pixman.h>
+
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "platform/memory/Memory.h"
+#include "platform/quickdraw/Pixels.h"
 #include "platform/quickdraw/QuickDraw.h"
 
 namespace vantiro {
@@ -34,6 +38,75 @@ HYPluginResult Unimplemented(Args...) {
 int16_t NoWidth(HYInstance, ConstStringPtr) { return 0; }
 float NoCGWidth(HYInstance, const char*) { return 0.0f; }
 
+// The rows of a raster from (x, y) on, `width` pixels wide.
+uint32_t* RowAt(PixMapHandle pm, const Rect& bounds, int x, int y) {
+  return reinterpret_cast<uint32_t*>(GetPixBaseAddr(pm) + long(y - bounds.top) * GetPixRowBytes(pm)) + (x - bounds.left);
+}
+
+// Source over destination, `width` × `height` pixels, with the source scaled by opacity `a`:
+// pixman's OVER through a solid mask of that alpha. Its fast path wants native words, so
+// the rows go through a small native scratch a few at a time (where the raster's bytes are
+// the native word, straight).
+void BlitRows(PixMapHandle source, const Rect& sb, int sx, int sy, PixMapHandle dest, const Rect& db, int dx, int dy,
+              int width, int height, int a) {
+  const pixman_color_t alpha{0, 0, 0, uint16_t(a * 257)};
+  pixman_image_t* mask = a < 255 ? pixman_image_create_solid_fill(&alpha) : nullptr;
+  if constexpr (kRasterFormat == kNativeFormat) {
+    pixman_image_t* from = pixman_image_create_bits_no_clear(kNativeFormat, width, height, RowAt(source, sb, sx, sy),
+                                                             int(GetPixRowBytes(source)));
+    pixman_image_t* to = pixman_image_create_bits_no_clear(kNativeFormat, width, height, RowAt(dest, db, dx, dy),
+                                                           int(GetPixRowBytes(dest)));
+    pixman_image_composite32(PIXMAN_OP_OVER, from, mask, to, 0, 0, 0, 0, 0, 0, width, height);
+    pixman_image_unref(to);
+    pixman_image_unref(from);
+  } else {
+    constexpr int kChunk = 16;  // rows per pass: both scratch rasters stay in the cache
+    std::vector<uint32_t> in(size_t(width) * kChunk), out(size_t(width) * kChunk);
+    pixman_image_t* from = pixman_image_create_bits_no_clear(kNativeFormat, width, kChunk, in.data(), width * 4);
+    pixman_image_t* to = pixman_image_create_bits_no_clear(kNativeFormat, width, kChunk, out.data(), width * 4);
+    for (int y = 0; y < height; y += kChunk) {
+      const int rows = std::min(kChunk, height - y);
+      for (int r = 0; r < rows; ++r) {
+        SwapPixelOrder(RowAt(source, sb, sx, sy + y + r), &in[size_t(r) * width], size_t(width));
+        SwapPixelOrder(RowAt(dest, db, dx, dy + y + r), &out[size_t(r) * width], size_t(width));
+      }
+      pixman_image_composite32(PIXMAN_OP_OVER, from, mask, to, 0, 0, 0, 0, 0, 0, width, rows);
+      for (int r = 0; r < rows; ++r) SwapPixelOrder(&out[size_t(r) * width], RowAt(dest, db, dx, dy + y + r), size_t(width));
+    }
+    pixman_image_unref(to);
+    pixman_image_unref(from);
+  }
+  if (mask != nullptr) pixman_image_unref(mask);
+}
+
+// Rectangles of different sizes: each destination pixel takes the source pixel its offset
+// scales to, laid over it at opacity `a`; pixels outside either raster are skipped.
+void BlitScaled(PixMapHandle source, PixMapHandle dest, const Rect& sourceRect, const Rect& destRect, int a) {
+  Rect sb, db;
+  GetPixBounds(source, &sb);
+  GetPixBounds(dest, &db);
+  const int sw = sourceRect.right - sourceRect.left, sh = sourceRect.bottom - sourceRect.top;
+  const int dw = destRect.right - destRect.left, dh = destRect.bottom - destRect.top;
+  const auto* sbase = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(source));
+  auto* dbase = reinterpret_cast<uint8_t*>(GetPixBaseAddr(dest));
+  const long srow = GetPixRowBytes(source), drow = GetPixRowBytes(dest);
+  for (int y = std::max(destRect.top, db.top); y < std::min(destRect.bottom, db.bottom); ++y) {
+    const int sy = sourceRect.top + (y - destRect.top) * sh / dh;
+    if (sy < sb.top || sy >= sb.bottom) continue;
+    uint8_t* d = dbase + (y - db.top) * drow;
+    const uint8_t* s = sbase + (sy - sb.top) * srow;
+    for (int x = std::max(destRect.left, db.left); x < std::min(destRect.right, db.right); ++x) {
+      const int sx = sourceRect.left + (x - destRect.left) * sw / dw;
+      if (sx < sb.left || sx >= sb.right) continue;
+      const uint8_t* sp = s + 4 * (sx - sb.left);
+      uint8_t* dp = d + 4 * (x - db.left);
+      const unsigned sa = (sp[0] * unsigned(a) + 127) / 255;
+      for (int c = 0; c < 4; ++c)
+        dp[c] = static_cast<uint8_t>((sp[c] * unsigned(a) + dp[c] * (255 - sa) + 127) / 255);
+    }
+  }
+}
+
 }  // namespace
 
 HYPluginResult BlitPixMap(PixMapHandle source, PixMapHandle dest, const Rect* sourceRect,
@@ -45,28 +118,20 @@ HYPluginResult BlitPixMap(PixMapHandle source, PixMapHandle dest, const Rect* so
   GetPixBounds(dest, &db);
   const int sw = sourceRect->right - sourceRect->left, sh = sourceRect->bottom - sourceRect->top;
   const int dw = destRect->right - destRect->left, dh = destRect->bottom - destRect->top;
-  if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0) return kPluginOK;
-  const auto* sbase = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(source));
-  auto* dbase = reinterpret_cast<uint8_t*>(GetPixBaseAddr(dest));
-  const long srow = GetPixRowBytes(source), drow = GetPixRowBytes(dest);
-  const unsigned a = static_cast<unsigned>(std::clamp<int>(opacity, 0, 255));
-  // Source over destination, premultiplied, with the source scaled by the opacity; rows
-  // and columns outside either raster are skipped. Sizes that differ sample the nearest pixel.
-  for (int y = std::max(destRect->top, db.top); y < std::min(destRect->bottom, db.bottom); ++y) {
-    const int sy = sourceRect->top + (y - destRect->top) * sh / dh;
-    if (sy < sb.top || sy >= sb.bottom) continue;
-    uint8_t* d = dbase + (y - db.top) * drow;
-    const uint8_t* s = sbase + (sy - sb.top) * srow;
-    for (int x = std::max(destRect->left, db.left); x < std::min(destRect->right, db.right); ++x) {
-      const int sx = sourceRect->left + (x - destRect->left) * sw / dw;
-      if (sx < sb.left || sx >= sb.right) continue;
-      const uint8_t* sp = s + 4 * (sx - sb.left);
-      uint8_t* dp = d + 4 * (x - db.left);
-      const unsigned sa = (sp[0] * a + 127) / 255;
-      for (int c = 0; c < 4; ++c)
-        dp[c] = static_cast<uint8_t>((sp[c] * a + dp[c] * (255 - sa) + 127) / 255);
-    }
+  const int a = std::clamp<int>(opacity, 0, 255);
+  if (sw <= 0 || sh <= 0 || dw <= 0 || dh <= 0 || a == 0) return kPluginOK;
+  if (sw != dw || sh != dh) {
+    BlitScaled(source, dest, *sourceRect, *destRect, a);
+    return kPluginOK;
   }
+  // One to one: the part of destRect inside dest whose source pixels lie inside source.
+  const int dx = sourceRect->left - destRect->left, dy = sourceRect->top - destRect->top;
+  const int left = std::max({int(destRect->left), int(db.left), sb.left - dx});
+  const int top = std::max({int(destRect->top), int(db.top), sb.top - dy});
+  const int right = std::min({int(destRect->right), int(db.right), sb.right - dx});
+  const int bottom = std::min({int(destRect->bottom), int(db.bottom), sb.bottom - dy});
+  if (right <= left || bottom <= top) return kPluginOK;
+  BlitRows(source, sb, left + dx, top + dy, dest, db, left, top, right - left, bottom - top, a);
   return kPluginOK;
 }
 

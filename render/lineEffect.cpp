@@ -11,15 +11,26 @@ constexpr double CPI = 3.1415926535897932;
 constexpr RGBColor kWhite{65535, 65535, 65535};
 constexpr RGBColor kBlack{0, 0, 0};
 
+// One axis of the rectangle scaled about its centre: the centre, then half the new extent
+// either side of it. A factor of exactly 1 keeps the edges as they are, since going through
+// the centre may lose the last bit and move an edge by a pixel; a factor of 0 puts both
+// edges on the centre, so nothing is left to draw.
+void ScaleAxis(double& low, double& high, int16_t slider) {
+  if (slider == 0) return;
+  double delta = high - low;
+  const double mid = delta / 2 + low;
+  delta = (slider / 100.0 + 1) * delta;
+  low = mid - delta / 2;
+  high = delta / 2 + mid;
+}
+
 }  // namespace
 
-// Each edge moves by half the change of the extent. That is the centre plus or minus half
-// the new extent, but a factor of 1 leaves the edges exactly as they were, where going
-// through the centre may lose the last bit and move an edge by a pixel.
 relRect ScaleRelAboutCenter(const relRect& startRel, int16_t sx, int16_t sy) {
-  const double hShift = (startRel.right - startRel.left) * (1 - (sx / 100.0 + 1)) / 2;
-  const double vShift = (startRel.bottom - startRel.top) * (1 - (sy / 100.0 + 1)) / 2;
-  return relRect{startRel.left + hShift, startRel.right - hShift, startRel.top + vShift, startRel.bottom - vShift};
+  relRect theRel = startRel;
+  ScaleAxis(theRel.left, theRel.right, sx);
+  ScaleAxis(theRel.top, theRel.bottom, sy);
+  return theRel;
 }
 
 void theLineEffect(GWorldPtr source, GWorldPtr dest, Rect activeRect, Boolean, pluginDataPtr theConfig, int32_t,

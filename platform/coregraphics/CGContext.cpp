@@ -11,9 +11,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <memory>
+#include <span>
 #include <vector>
 
+#include "platform/coregraphics/Bands.h"
 #include "platform/coregraphics/CoreGraphics.h"
 #include "platform/coregraphics/Coverage.h"
 #include "platform/quickdraw/Pixels.h"
@@ -110,6 +113,9 @@ struct CGContext {
 
   uint32_t* Row(int y) const { return reinterpret_cast<uint32_t*>(data + size_t(y) * rowBytes); }
 
+  // Called before anything writes into the pixels: images still sharing them take a copy.
+  void BeforeWrite() const { vantiro::BeforePixelWrite(data, data + size_t(height) * rowBytes); }
+
   uint32_t ToNative(uint32_t word) const {
     const uint32_t native = swap ? __builtin_bswap32(word) : word;
     return opaque ? native | 0xFF000000u : native;
@@ -124,14 +130,10 @@ struct CGContext {
 
   // A context's memory order may be foreign to the processor in either direction (a
   // little-endian context on a big-endian processor too), so swapping is a plain byte swap.
-  static void ByteSwap(const uint32_t* from, uint32_t* to, int count) {
-    for (int i = 0; i < count; ++i) to[i] = __builtin_bswap32(from[i]);
-  }
-
   void ReadNative(int x, int y, int count, uint32_t* to) const {
     const uint32_t* from = Row(y) + x;
     if (swap)
-      ByteSwap(from, to, count);
+      vantiro::ByteSwapWords(from, to, size_t(count));
     else
       std::copy_n(from, count, to);
     if (opaque)
@@ -141,7 +143,7 @@ struct CGContext {
   void WriteNative(int x, int y, int count, const uint32_t* from) const {
     uint32_t* to = Row(y) + x;
     if (swap)
-      ByteSwap(from, to, count);
+      vantiro::ByteSwapWords(from, to, size_t(count));
     else
       std::copy_n(from, count, to);
   }
@@ -153,18 +155,23 @@ struct CGContext {
 
 namespace {
 
+// The smallest box holding the rows (at least one).
+PixelBox BoxOf(std::span<const CoverageRow> rows) {
+  PixelBox box{rows.front().left, rows.front().y, rows.front().right, rows.back().y + 1};
+  for (const CoverageRow& row : rows) {
+    box.left = std::min(box.left, row.left);
+    box.right = std::max(box.right, row.right);
+  }
+  return box;
+}
+
 // Where a shape is composited: the raster itself, or the rows it touches converted to
 // native words in a scratch raster that is kept between calls (one per thread) and written
 // back at the end.
 class WorkArea {
  public:
-  WorkArea(const CGContext& context, const std::vector<CoverageRow>& rows, bool convert)
-      : context_(context), rows_(rows), convert_(convert) {
-    box_ = PixelBox{rows.front().left, rows.front().y, rows.front().right, rows.back().y + 1};
-    for (const CoverageRow& row : rows) {
-      box_.left = std::min(box_.left, row.left);
-      box_.right = std::max(box_.right, row.right);
-    }
+  WorkArea(const CGContext& context, std::span<const CoverageRow> rows, bool convert)
+      : context_(context), rows_(rows), convert_(convert), box_(BoxOf(rows)) {
     if (!convert_) return;
     Scratch().resize(size_t(box_.right - box_.left) * size_t(box_.bottom - box_.top));
     for (const CoverageRow& row : rows) context_.ReadNative(row.left, row.y, row.right - row.left, At(row.left, row.y));
@@ -213,13 +220,13 @@ class WorkArea {
   }
 
   const CGContext& context_;
-  const std::vector<CoverageRow>& rows_;
+  std::span<const CoverageRow> rows_;
   bool convert_;
   PixelBox box_{};
 };
 
 template <class F>
-void ForEachEdgePixel(const std::vector<CoverageRow>& rows, F f) {
+void ForEachEdgePixel(std::span<const CoverageRow> rows, F f) {
   for (const CoverageRow& row : rows) {
     for (int x = row.left; x < row.fullLeft; ++x) f(x, row.y);
     for (int x = std::max(row.fullRight, row.fullLeft); x < row.right; ++x) f(x, row.y);
@@ -243,6 +250,126 @@ bool IsIntegerShift(const Affine& m) {
 }
 
 bool IsUpright(const Affine& m) { return m.b == 0 && m.c == 0; }
+
+// Rows per band below which splitting a drawing costs more than it saves.
+constexpr size_t kMinBandRows = 64;
+
+// Everything the bands of one image drawing share. Each band composites its own rows with
+// the transform of the whole drawing, offset to where the band starts, so every pixel comes
+// out as it would from one band.
+struct ImageDrawing {
+  const CGContext& context;
+  const ConvexQuad& quad;
+  bool convert = false;
+  PixelBox origin{};                // the whole drawing's box; the transform counts from its corner
+  pixman_transform_t transform{};  // to image pixels
+  pixman_filter_t filter = PIXMAN_FILTER_BILINEAR;
+  const uint32_t* pixels = nullptr;
+  size_t rowWords = 0;
+  int width = 0, height = 0;
+
+  void CompositeBand(std::span<const CoverageRow> rows) const {
+    WorkArea area(context, rows, convert);
+    const PixelBox& box = area.Box();
+    std::vector<uint32_t> before;
+    ForEachEdgePixel(rows, [&](int x, int y) { before.push_back(*area.At(x, y)); });
+
+    // pixman only reads a source image.
+    pixman_image_t* source =
+        pixman_image_create_bits(vantiro::kNativeFormat, width, height, const_cast<uint32_t*>(pixels), int(rowWords * 4));
+    pixman_image_set_transform(source, &transform);
+    pixman_image_set_filter(source, filter, nullptr, 0);
+    pixman_image_set_repeat(source, PIXMAN_REPEAT_PAD);  // edge pixels keep the picture's own colours
+    pixman_image_t* mask = nullptr;
+    if (context.state.alpha < 1) {
+      const pixman_color_t alpha{0, 0, 0, uint16_t(std::lround(context.state.alpha * 65535))};
+      mask = pixman_image_create_solid_fill(&alpha);
+    }
+    const int areaWidth = box.right - box.left, areaHeight = box.bottom - box.top;
+    const int sourceX = box.left - origin.left, sourceY = box.top - origin.top;
+    if (context.state.blend != kCGBlendModePlusDarker) {
+      pixman_image_t* target = area.NewImage();
+      pixman_image_composite32(kBlendOps[context.state.blend], source, mask, target, sourceX, sourceY, 0, 0, 0, 0,
+                               areaWidth, areaHeight);
+      pixman_image_unref(target);
+    } else {
+      std::vector<uint32_t> drawn(area.Stride() * size_t(areaHeight));
+      pixman_image_t* layer = area.NewLayer(drawn.data());
+      pixman_image_composite32(kBlendOps[kCGBlendModePlusDarker], source, mask, layer, sourceX, sourceY, 0, 0, 0, 0,
+                               areaWidth, areaHeight);
+      pixman_image_unref(layer);
+      for (const CoverageRow& row : rows)
+        for (int x = row.left; x < row.right; ++x) {
+          uint32_t* pixel = area.At(x, row.y);
+          const uint32_t layered = drawn[size_t(row.y - box.top) * area.Stride() + size_t(x - box.left)];
+          *pixel = area.Stored(PlusDarker(layered, area.Native(*pixel)));
+        }
+    }
+    if (mask != nullptr) pixman_image_unref(mask);
+    pixman_image_unref(source);
+
+    // A uniform mix of all four bytes means the same in either byte order.
+    size_t next = 0;
+    ForEachEdgePixel(rows, [&](int x, int y) {
+      uint32_t* pixel = area.At(x, y);
+      *pixel = Mix(before[next++], *pixel, int(std::lround(quad.CoverageAt(x, y) * 255)));
+    });
+    area.WriteBack();
+  }
+};
+
+// pixman's OVER on one premultiplied word of four 8-bit channels, with its rounding:
+// each channel c becomes s + d × (255 − alpha of s) / 255, saturated.
+uint32_t Over(uint32_t s, uint32_t d, uint32_t sourceAlpha) {
+  if (sourceAlpha == 255) return s;
+  const uint32_t keep = 255 - sourceAlpha;
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    uint32_t t = ((d >> shift) & 0xFF) * keep + 0x80;
+    t = ((t >> 8) + t) >> 8;
+    out |= std::min<uint32_t>(255, t + ((s >> shift) & 0xFF)) << shift;
+  }
+  return out;
+}
+
+// An image placed at a whole-pixel offset without scaling, drawn normally or copied at full
+// alpha: each row of the raster takes the image's row laid over it, which is a plain copy
+// wherever the picture is opaque. Returns false, drawing nothing, for anything else.
+bool DrawShifted(const CGContext& context, const std::vector<CoverageRow>& rows, const Affine& toRaster,
+                 CGImageRef image) {
+  const CGBlendMode blend = context.state.blend;
+  if (!IsIntegerShift(toRaster) || context.opaque || context.state.alpha < 1 ||
+      (blend != kCGBlendModeNormal && blend != kCGBlendModeCopy))
+    return false;
+  for (const CoverageRow& row : rows)
+    if (row.fullLeft != row.left || row.fullRight != row.right) return false;
+  const vantiro::ImageRows source = vantiro::RowsOf(image);
+  // Words converted to the raster's order; alpha is the top byte of a native word.
+  const bool swap = source.swapped != context.swap;
+  const int alphaShift = context.swap ? 0 : 24;
+  const int dx = int(toRaster.tx), dy = int(toRaster.ty);
+  vantiro::ForEachBand(rows.size(), kMinBandRows, [&](size_t first, size_t last) {
+    for (size_t i = first; i < last; ++i) {
+      const CoverageRow& row = rows[i];
+      const uint32_t* from = source.base + size_t(row.y - dy) * source.rowWords + size_t(row.left - dx);
+      uint32_t* to = context.Row(row.y) + row.left;
+      const int count = row.right - row.left;
+      // The image's alpha byte sits where a native word has it, unless its words are swapped.
+      if (blend == kCGBlendModeCopy || vantiro::AllOpaque(from, size_t(count), source.swapped ? 0 : 24)) {
+        if (swap)
+          vantiro::ByteSwapWords(from, to, size_t(count));
+        else
+          std::memmove(to, from, size_t(count) * 4);
+        continue;
+      }
+      for (int x = 0; x < count; ++x) {
+        const uint32_t s = swap ? __builtin_bswap32(from[x]) : from[x];
+        to[x] = Over(s, to[x], s >> alphaShift & 0xFF);
+      }
+    }
+  });
+  return true;
+}
 
 }  // namespace
 
@@ -288,13 +415,22 @@ CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size
 
 CGImageRef CGBitmapContextCreateImage(CGContextRef context) {
   if (context == nullptr) return nullptr;
+  // The image shares the pixels until the context is drawn into again; a context without
+  // alpha needs its first byte set, so its image is a copy.
+  if (!context->opaque)
+    return vantiro::MakeSharedImage(context->width, context->height, context->Row(0), context->rowBytes / 4,
+                                    context->swap);
   const size_t width = size_t(context->width);
   std::vector<uint32_t> pixels = vantiro::NewImagePixels(width * size_t(context->height));
   for (int y = 0; y < context->height; ++y) context->ReadNative(0, y, context->width, &pixels[size_t(y) * width]);
   return vantiro::MakeImage(context->width, context->height, std::move(pixels));
 }
 
-void* CGBitmapContextGetData(CGContextRef context) { return context != nullptr ? context->data : nullptr; }
+void* CGBitmapContextGetData(CGContextRef context) {
+  if (context == nullptr) return nullptr;
+  context->BeforeWrite();  // whoever asks may write through the pointer
+  return context->data;
+}
 size_t CGBitmapContextGetWidth(CGContextRef context) { return context != nullptr ? size_t(context->width) : 0; }
 size_t CGBitmapContextGetHeight(CGContextRef context) { return context != nullptr ? size_t(context->height) : 0; }
 
@@ -304,7 +440,9 @@ CGContextRef CGContextRetain(CGContextRef context) {
 }
 
 void CGContextRelease(CGContextRef context) {
-  if (context != nullptr && --context->refs == 0) delete context;
+  if (context == nullptr || --context->refs != 0) return;
+  if (context->ownPixels) context->BeforeWrite();  // the pixels go with the context
+  delete context;
 }
 
 void CGContextSaveGState(CGContextRef context) {
@@ -387,6 +525,7 @@ void CGContextClearRect(CGContextRef context, CGRect rect) {
   const Affine toRaster = Compose(context->UserToRaster(), Affine{1, 0, 0, 1, rect.origin.x, rect.origin.y});
   const ConvexQuad quad = QuadOf(toRaster, rect.size.width, rect.size.height);
   const std::vector<CoverageRow> rows = quad.Rows(context->clip);
+  context->BeforeWrite();
   // Zero and a uniform scale of all four bytes mean the same in either byte order.
   for (const CoverageRow& row : rows) std::fill(context->Row(row.y) + row.fullLeft, context->Row(row.y) + row.fullRight, 0u);
   ForEachEdgePixel(rows, [&](int x, int y) {
@@ -405,62 +544,30 @@ void CGContextDrawImage(CGContextRef context, CGRect rect, CGImageRef image) {
   const ConvexQuad quad = QuadOf(toRaster, double(width), double(height));
   const std::vector<CoverageRow> rows = quad.Rows(context->clip);
   if (rows.empty()) return;
+  context->BeforeWrite();
+  if (DrawShifted(*context, rows, toRaster, image)) return;
 
+  ImageDrawing drawing{*context, quad};
   // Only upright scaling gains by working in the native order (see the top of the file).
-  const bool convert = (context->swap || context->opaque) && IsUpright(toRaster) && !IsIntegerShift(toRaster);
-  WorkArea area(*context, rows, convert);
-  const PixelBox& box = area.Box();
-  // Work-area pixels to image pixels.
-  const Affine fromArea = Compose(fromRaster, Affine{1, 0, 0, 1, double(box.left), double(box.top)});
+  drawing.convert = (context->swap || context->opaque) && IsUpright(toRaster) && !IsIntegerShift(toRaster);
+  drawing.origin = BoxOf(rows);
+  // Raster pixels, counted from the drawing's corner, to image pixels.
+  const Affine fromArea =
+      Compose(fromRaster, Affine{1, 0, 0, 1, double(drawing.origin.left), double(drawing.origin.top)});
   pixman_f_transform ft = {{{fromArea.a, fromArea.c, fromArea.tx}, {fromArea.b, fromArea.d, fromArea.ty}, {0, 0, 1}}};
-  pixman_transform_t transform;
-  if (!pixman_transform_from_pixman_f_transform(&transform, &ft)) return;
+  if (!pixman_transform_from_pixman_f_transform(&drawing.transform, &ft)) return;
+  drawing.filter = IsIntegerShift(fromArea) ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR;
 
-  std::vector<uint32_t> before;
-  ForEachEdgePixel(rows, [&](int x, int y) { before.push_back(*area.At(x, y)); });
+  // pixman reads a picture in native words far faster than in any other order, whatever
+  // path it takes, so a picture still sharing a raster's rows takes a native copy here.
+  drawing.pixels = vantiro::ImagePixels(image).data();
+  drawing.rowWords = width;
+  drawing.width = int(width);
+  drawing.height = int(height);
 
-  const std::vector<uint32_t>& pixels = vantiro::ImagePixels(image);
-  // pixman only reads a source image.
-  pixman_image_t* source = pixman_image_create_bits(vantiro::kNativeFormat, int(width), int(height),
-                                                    const_cast<uint32_t*>(pixels.data()), int(width * 4));
-  pixman_image_set_transform(source, &transform);
-  pixman_image_set_filter(source, IsIntegerShift(fromArea) ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR,
-                          nullptr, 0);
-  pixman_image_set_repeat(source, PIXMAN_REPEAT_PAD);  // edge pixels keep the picture's own colours
-  pixman_image_t* mask = nullptr;
-  if (context->state.alpha < 1) {
-    const pixman_color_t alpha{0, 0, 0, uint16_t(std::lround(context->state.alpha * 65535))};
-    mask = pixman_image_create_solid_fill(&alpha);
-  }
-  const int areaWidth = box.right - box.left, areaHeight = box.bottom - box.top;
-  if (context->state.blend != kCGBlendModePlusDarker) {
-    pixman_image_t* target = area.NewImage();
-    pixman_image_composite32(kBlendOps[context->state.blend], source, mask, target, 0, 0, 0, 0, 0, 0, areaWidth,
-                             areaHeight);
-    pixman_image_unref(target);
-  } else {
-    std::vector<uint32_t> drawn(area.Stride() * size_t(areaHeight));
-    pixman_image_t* layer = area.NewLayer(drawn.data());
-    pixman_image_composite32(kBlendOps[kCGBlendModePlusDarker], source, mask, layer, 0, 0, 0, 0, 0, 0, areaWidth,
-                             areaHeight);
-    pixman_image_unref(layer);
-    for (const CoverageRow& row : rows)
-      for (int x = row.left; x < row.right; ++x) {
-        uint32_t* pixel = area.At(x, row.y);
-        const uint32_t layered = drawn[size_t(row.y - box.top) * area.Stride() + size_t(x - box.left)];
-        *pixel = area.Stored(PlusDarker(layered, area.Native(*pixel)));
-      }
-  }
-  if (mask != nullptr) pixman_image_unref(mask);
-  pixman_image_unref(source);
-
-  // A uniform mix of all four bytes means the same in either byte order.
-  size_t next = 0;
-  ForEachEdgePixel(rows, [&](int x, int y) {
-    uint32_t* pixel = area.At(x, y);
-    *pixel = Mix(before[next++], *pixel, int(std::lround(quad.CoverageAt(x, y) * 255)));
+  vantiro::ForEachBand(rows.size(), kMinBandRows, [&](size_t first, size_t last) {
+    drawing.CompositeBand(std::span<const CoverageRow>(rows.data() + first, last - first));
   });
-  area.WriteBack();
 }
 
 void CGContextFlush(CGContextRef) {}

@@ -26,6 +26,11 @@ Area AreaOf(const Rect& r) { return Area{r.left, r.top, r.right, r.bottom}; }
 // What drawing in `port` may touch: its raster and its clip.
 Area Drawable(CGrafPtr port) { return Intersect(AreaOf(port->pixMap.bits.bounds), AreaOf(port->clip)); }
 
+// Images still sharing these pixels take their own copy before anything is drawn here.
+void BeforeWrite(const BitMap& bits) {
+  vantiro::BeforePixelWrite(bits.baseAddr, bits.baseAddr + long(bits.bounds.bottom - bits.bounds.top) * bits.rowBytes);
+}
+
 uint32_t* PixelAt(const BitMap& bits, int x, int y) {
   return reinterpret_cast<uint32_t*>(bits.baseAddr + long(y - bits.bounds.top) * bits.rowBytes) +
          (x - bits.bounds.left);
@@ -53,16 +58,16 @@ void PenRun(CGrafPtr port, int16_t mode, int x, int y, int count) {
   const int operation = known ? mode & 3 : 0;
   switch (operation) {
     case 0:  // copy
-      std::fill_n(run, n, vantiro::RasterWord(patternSet ? port->fore : port->back));
+      vantiro::FillPixels(run, size_t(n), vantiro::RasterWord(patternSet ? port->fore : port->back));
       break;
     case 1:  // or
-      if (patternSet) std::fill_n(run, n, vantiro::RasterWord(port->fore));
+      if (patternSet) vantiro::FillPixels(run, size_t(n), vantiro::RasterWord(port->fore));
       break;
     case 2:  // xor
       if (patternSet) InvertRun(run, n);
       break;
     default:  // bic
-      if (patternSet) std::fill_n(run, n, vantiro::RasterWord(port->back));
+      if (patternSet) vantiro::FillPixels(run, size_t(n), vantiro::RasterWord(port->back));
       break;
   }
 }
@@ -70,6 +75,8 @@ void PenRun(CGrafPtr port, int16_t mode, int x, int y, int count) {
 void FillArea(CGrafPtr port, const Rect* r, int16_t mode) {
   if (r == nullptr) return;
   const Area area = Intersect(Drawable(port), AreaOf(*r));
+  if (area.Empty()) return;
+  BeforeWrite(port->pixMap.bits);
   for (int y = area.top; y < area.bottom; ++y) PenRun(port, mode, area.left, y, area.right - area.left);
 }
 
@@ -107,6 +114,7 @@ void InvertRect(const Rect* r) { FillArea(vantiro::CurrentPort(), r, patXor); }
 void FrameRect(const Rect* r) {
   if (r == nullptr || r->right <= r->left || r->bottom <= r->top) return;
   CGrafPtr port = vantiro::CurrentPort();
+  BeforeWrite(port->pixMap.bits);
   const int16_t mode = port->penMode;
   const int width = r->right - r->left;
   // Each pixel is drawn once, so that xor outlines do not cancel at the corners.
@@ -121,6 +129,7 @@ void FrameRect(const Rect* r) {
 void FrameOval(const Rect* r) {
   if (r == nullptr) return;
   CGrafPtr port = vantiro::CurrentPort();
+  BeforeWrite(port->pixMap.bits);
   const int16_t mode = port->penMode;
   for (int y = r->top; y < r->bottom; ++y) {
     const Span row = OvalRow(*r, y);
@@ -150,6 +159,7 @@ void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect,
   Area target = Intersect(AreaOf(dstBits->bounds), AreaOf(*dstRect));
   if (dstBits->port != nullptr) target = Intersect(target, AreaOf(dstBits->port->clip));
   if (target.Empty()) return;
+  BeforeWrite(*dstBits);
 
   // Nearest source pixel of each destination column and row (centre to centre).
   const auto sourceOf = [](int d, int dStart, int dSize, int sStart, int sSize) {

@@ -29,8 +29,18 @@ constexpr uint32_t SwapPixelOrder(uint32_t word) {
   return word;
 }
 
-// `count` words converted from one order to the other; `from` and `to` may be equal.
+// `count` words with their four bytes reversed; `from` and `to` may be equal.
+void ByteSwapWords(const uint32_t* from, uint32_t* to, std::size_t count);
+
+// `count` words converted from one order to the other (a byte swap on little-endian
+// processors, a copy on big-endian ones); `from` and `to` may be equal.
 void SwapPixelOrder(const uint32_t* from, uint32_t* to, std::size_t count);
+
+// `count` words set to `word`.
+void FillPixels(uint32_t* to, std::size_t count, uint32_t word);
+
+// Whether the byte at `alphaShift` is 255 in every one of `count` words.
+bool AllOpaque(const uint32_t* words, std::size_t count, int alphaShift);
 
 constexpr uint32_t NativeWord(uint8_t a, uint8_t r, uint8_t g, uint8_t b) {
   return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | b;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <new>
 
+#include "platform/coregraphics/CGImage.h"
 #include "platform/memory/Memory.h"
 #include "platform/quickdraw/Pixels.h"
 #include "platform/quickdraw/Port.h"
@@ -55,6 +56,8 @@ void AttachPixels(OpaqueGWorld* port, Ptr baseAddr, long rowBytes, const Rect& b
   port->pixMap.pixelSize = 32;
 }
 
+long RasterBytes(const BitMap& bits) { return long(bits.bounds.bottom - bits.bounds.top) * bits.rowBytes; }
+
 PixMap* Deref(PixMapHandle pm) { return pm != nullptr ? *pm : nullptr; }
 
 int16_t Clamp16(int value) {
@@ -81,7 +84,11 @@ void DisposePort(CGrafPtr port) {
     gCurrentPort = nullptr;
     gCurrentDevice = &gMainDevice.self;
   }
-  if (port->ownsPixels) KeptPixels().Keep(PixelBlock(port->pixMap.bits.baseAddr));
+  if (port->ownsPixels) {
+    const BitMap& bits = port->pixMap.bits;
+    vantiro::BeforePixelWrite(bits.baseAddr, bits.baseAddr + RasterBytes(bits));  // images keep their pixels
+    KeptPixels().Keep(PixelBlock(bits.baseAddr));
+  }
   delete port;
   --gLivePorts;
 }
@@ -156,7 +163,10 @@ PixMapHandle GetPortPixMap(CGrafPtr port) { return &OrDefault(port)->pixMapPtr; 
 
 Ptr GetPixBaseAddr(PixMapHandle pm) {
   const PixMap* map = Deref(pm);
-  return map != nullptr ? map->bits.baseAddr : nullptr;
+  if (map == nullptr) return nullptr;
+  // Whoever asks may write through the pointer: images sharing the pixels take a copy.
+  vantiro::BeforePixelWrite(map->bits.baseAddr, map->bits.baseAddr + RasterBytes(map->bits));
+  return map->bits.baseAddr;
 }
 
 long GetPixRowBytes(PixMapHandle pm) {

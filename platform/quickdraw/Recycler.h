@@ -1,6 +1,7 @@
 // Large blocks of pixel memory are made and released at one size every frame, and each
-// fresh page costs a fault when it is first touched. A recycler keeps the two large blocks
-// released most recently for the next request of about their size.
+// fresh page costs a fault when it is first touched. A recycler keeps the four large blocks
+// released most recently for the next request of about their size: a frame inside a fade
+// holds three rasters at once (the source's copy, the scratch frame and the crop).
 #pragma once
 
 #include <cstddef>
@@ -30,7 +31,7 @@ class Recycler {
     return false;
   }
 
-  // Small blocks are simply freed, as is the oldest kept one when a third arrives.
+  // Small blocks are simply freed, as is the oldest kept one when one more arrives.
   void Keep(Block block) {
     if (bytes_(block) < kMinBytes) return;
     std::lock_guard lock(mutex_);
@@ -40,7 +41,7 @@ class Recycler {
 
  private:
   static constexpr std::size_t kMinBytes = std::size_t(1) << 20;
-  static constexpr std::size_t kKept = 2;
+  static constexpr std::size_t kKept = 4;
   std::mutex mutex_;
   std::vector<Block> kept_;
   Bytes bytes_;

@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <numbers>
+#include <string>
+#include <utility>
 #include <vector>
 
+#include "platform/coregraphics/Bands.h"
 #include "platform/coregraphics/CoreGraphics.h"
 #include "platform/quickdraw/Pixels.h"
 #include "platform/quickdraw/QuickDraw.h"
@@ -23,26 +28,30 @@ CGImageRef ImageOf(const Picture& picture) {
   return vantiro::MakeImage(picture.width, picture.height, std::move(words));
 }
 
-// A context over a raster-ordered picture held by the test (bytes A, R, G, B).
+// A context over a picture held by the test: bytes A, R, G, B, or B, G, R, A when `little`.
 class Canvas {
  public:
-  Canvas(int width, int height, Pixel fill = Pixel{}) : width_(width), height_(height), bytes_(size_t(width) * height * 4) {
+  Canvas(int width, int height, Pixel fill = Pixel{}, bool little = false)
+      : width_(width), height_(height), little_(little), bytes_(size_t(width) * height * 4) {
     for (int y = 0; y < height; ++y)
       for (int x = 0; x < width; ++x) Set(x, y, fill);
     CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
     context_ = CGBitmapContextCreate(bytes_.data(), size_t(width), size_t(height), 8, size_t(width) * 4, space,
-                                     kCGImageAlphaPremultipliedFirst);
+                                     kCGImageAlphaPremultipliedFirst | (little ? uint32_t(kCGBitmapByteOrder32Little) : 0u));
     CGColorSpaceRelease(space);
   }
   ~Canvas() { CGContextRelease(context_); }
   CGContextRef context() const { return context_; }
   Pixel Get(int x, int y) const {
     const uint8_t* p = &bytes_[(size_t(y) * width_ + x) * 4];
-    return Pixel{p[0], p[1], p[2], p[3]};
+    return little_ ? Pixel{p[3], p[2], p[1], p[0]} : Pixel{p[0], p[1], p[2], p[3]};
   }
   void Set(int x, int y, Pixel p) {
     uint8_t* q = &bytes_[(size_t(y) * width_ + x) * 4];
-    q[0] = p.a, q[1] = p.r, q[2] = p.g, q[3] = p.b;
+    if (little_)
+      q[3] = p.a, q[2] = p.r, q[1] = p.g, q[0] = p.b;
+    else
+      q[0] = p.a, q[1] = p.r, q[2] = p.g, q[3] = p.b;
   }
   Picture Read() const {
     return MakePicture(width_, height_, [&](int x, int y) { return Get(x, y); });
@@ -50,9 +59,17 @@ class Canvas {
 
  private:
   int width_, height_;
+  bool little_;
   std::vector<uint8_t> bytes_;
   CGContextRef context_ = nullptr;
 };
+
+// Premultiplied pixels of many alphas, none and full among them, every channel within its alpha.
+Pixel Translucent(int x, int y) {
+  const uint8_t a = (x + 2 * y) % 5 == 0 ? 255 : (x * 3 + y) % 7 == 0 ? 0 : uint8_t((x * 29 + y * 53) % 256);
+  const auto c = [&](int k) { return uint8_t(a * ((x * 7 + y * 13 + k * 31) % 256) / 255); };
+  return Pixel{a, c(1), c(2), c(3)};
+}
 
 }  // namespace
 
@@ -74,7 +91,7 @@ TEST(BitmapContext, AcceptsOnlyTheLayoutsItDraws) {
   CGContextRelease(own);
 }
 
-TEST(BitmapContext, SnapshotsReadEveryByteOrderIntoNativeWordsAndStayUnchanged) {
+TEST(BitmapContext, SnapshotsReadEveryByteOrderIntoNativeWords) {
   const uint8_t argb[] = {0x80, 0x40, 0x20, 0x10};
   std::vector<uint8_t> memory(4 * 4);
   for (int i = 0; i < 4; ++i) std::copy(argb, argb + 4, &memory[size_t(i) * 4]);
@@ -83,7 +100,6 @@ TEST(BitmapContext, SnapshotsReadEveryByteOrderIntoNativeWordsAndStayUnchanged) 
   CGImageRef image = CGBitmapContextCreateImage(context);
   ASSERT_NE(image, nullptr);
   EXPECT_EQ(CGImageGetWidth(image), 2u);
-  memory.assign(memory.size(), 0);  // later changes do not reach the snapshot
   EXPECT_EQ(vantiro::ImagePixels(image), std::vector<uint32_t>(4, 0x80402010u));
   CGImageRelease(image);
   CGContextRelease(context);
@@ -129,18 +145,6 @@ TEST(GraphicsState, TransformsComposeAndRestore) {
   EXPECT_EQ(m.b, 0);
   CGContextRestoreGState(c);  // nothing saved: no change
   EXPECT_EQ(CGContextGetCTM(c).a, 1);
-}
-
-TEST(DrawImage, AnImageOnWholePixelsIsCopiedExactly) {
-  const Picture picture = MakePicture(5, 3, Noise);
-  CGImageRef image = ImageOf(picture);
-  Canvas canvas(9, 7, Opaque(1, 2, 3));
-  CGContextDrawImage(canvas.context(), CGRectMake(2, 1, 5, 3), image);  // y up: rows 3..5 from the top
-  Picture expected(9, 7, Opaque(1, 2, 3));
-  for (int y = 0; y < 3; ++y)
-    for (int x = 0; x < 5; ++x) expected.at(x + 2, y + 3) = picture.at(x, y);
-  EXPECT_TRUE(Matches(canvas.Read(), expected, 0, "copy"));
-  CGImageRelease(image);
 }
 
 TEST(DrawImage, APositiveAngleTurnsCounterClockwiseOnScreen) {
@@ -208,22 +212,6 @@ TEST(DrawImage, IsClippedToTheRaster) {
   for (int y = 0; y < 3; ++y)
     for (int x = 0; x < 3; ++x) expected.at(x, y) = picture.at(x + 3, y + 3);
   EXPECT_TRUE(Matches(canvas.Read(), expected, 0, "clipped"));
-  CGImageRelease(image);
-}
-
-TEST(DrawImage, AlphaMixesWithWhatTheRasterHeld) {
-  CGImageRef image = ImageOf(Picture(1, 1, Opaque(200, 100, 0)));
-  Canvas canvas(1, 1, Opaque(0, 100, 200));
-  CGContextSetAlpha(canvas.context(), 0.5f);
-  CGContextDrawImage(canvas.context(), CGRectMake(0, 0, 1, 1), image);
-  const Pixel p = canvas.Get(0, 0);
-  EXPECT_EQ(p.a, 255);
-  EXPECT_NEAR(p.r, 100, 1);
-  EXPECT_NEAR(p.g, 100, 1);
-  EXPECT_NEAR(p.b, 100, 1);
-  CGContextSetAlpha(canvas.context(), 7);  // clamped to opaque
-  CGContextDrawImage(canvas.context(), CGRectMake(0, 0, 1, 1), image);
-  EXPECT_EQ(canvas.Get(0, 0), Opaque(200, 100, 0));
   CGImageRelease(image);
 }
 
@@ -358,42 +346,140 @@ TEST(PortContext, DrawsIntoThePortWithinItsClip) {
   EXPECT_EQ(context, nullptr);
 }
 
-TEST(DrawImage, EveryByteOrderDrawsTheSamePicture) {
-  // Upright scaling is composited in converted rows, turns and copies where they land;
-  // all must agree whatever order the context's memory has.
-  const Picture picture = MakePicture(9, 7, [](int x, int y) { return Smooth(x, y, 9, 7); });
+// Unscaled on whole pixels, normal drawing is source over destination with the compositor's
+// rounding, s + round(d × (255 − sα) / 255), and copy is the source alone, in either byte
+// order of the raster and clipped to it.
+TEST(DrawImage, OnWholePixelsAPictureIsLaidOverWithExactRounding) {
+  const Picture picture = MakePicture(50, 40, Translucent);
   CGImageRef image = ImageOf(picture);
-  const auto draw = [&](CGContextRef c) {
-    CGContextDrawImage(c, CGRectMake(1.5f, 2, 20, 11), image);  // scaled, edges off the grid
-    CGContextSetAlpha(c, 0.7f);
-    CGContextSetBlendMode(c, kCGBlendModePlusDarker);
-    CGContextDrawImage(c, CGRectMake(4, 3, 18, 14), image);
-    CGContextSetBlendMode(c, kCGBlendModeScreen);
-    CGContextTranslateCTM(c, 12, 10);
-    CGContextRotateCTM(c, 0.4f);
-    CGContextDrawImage(c, CGRectMake(-6, -4, 12, 8), image);
-    CGContextSetAlpha(c, 1);
-    CGContextSetBlendMode(c, kCGBlendModeNormal);
-    CGContextDrawImage(c, CGRectMake(-2, -2, 9, 7), image);  // a plain copy
-  };
-  Canvas reference(24, 20, Opaque(30, 60, 90));
-  draw(reference.context());
+  const auto ground = [](int x, int y) { return Translucent(y + 3, x + 1); };
+  for (const bool little : {false, true})
+    for (const CGBlendMode mode : {kCGBlendModeNormal, kCGBlendModeCopy}) {
+      Canvas canvas(64, 48, Pixel{}, little);
+      for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) canvas.Set(x, y, ground(x, y));
+      CGContextSetBlendMode(canvas.context(), mode);
+      // y up: the picture's rows land on raster rows 13..52, its columns on 30..79.
+      CGContextDrawImage(canvas.context(), CGRectMake(30, -5, 50, 40), image);
+      const Picture expected = MakePicture(64, 48, [&](int x, int y) {
+        const Pixel d = ground(x, y);
+        if (x < 30 || y < 13) return d;
+        const Pixel s = picture.at(x - 30, y - 13);
+        if (mode == kCGBlendModeCopy) return s;
+        const auto over = [&](uint8_t sc, uint8_t dc) {
+          return uint8_t(std::min(255L, sc + std::lround(dc * (255 - s.a) / 255.0)));
+        };
+        return Pixel{over(s.a, d.a), over(s.r, d.r), over(s.g, d.g), over(s.b, d.b)};
+      });
+      EXPECT_TRUE(Matches(canvas.Read(), expected, 0, std::string(little ? "little " : "big ") +
+                                                       (mode == kCGBlendModeCopy ? "copy" : "over")));
+    }
+  CGImageRelease(image);
+}
 
-  std::vector<uint8_t> bgra(24 * 20 * 4);
-  for (int i = 0; i < 24 * 20; ++i) {
-    const uint8_t pixel[] = {90, 60, 30, 255};
-    std::copy(pixel, pixel + 4, &bgra[size_t(i) * 4]);
+// A snapshot of a raster shares its pixels until something is about to change them; then it
+// keeps what it showed, whichever way the raster changes.
+TEST(Snapshot, KeepsItsPixelsWhateverLaterHappensToTheRaster) {
+  constexpr int kW = 600, kH = 500;  // large enough for freed pixels to be handed on
+  const Picture picture = MakePicture(kW, kH, Noise);
+  const Rect bounds{0, 0, kH, kW};
+  const auto newRaster = [&] {
+    GWorldPtr gw = nullptr;
+    NewGWorld(&gw, 32, &bounds, nullptr, nullptr, 0);
+    return gw;
+  };
+  const auto paint = [&](GWorldPtr gw) {
+    vantiro::PortScope scope(gw);
+    const RGBColor grey{0x8000, 0x8000, 0x8000};
+    RGBForeColor(&grey);
+    PaintRect(&bounds);
+  };
+  const std::vector<std::pair<const char*, std::function<GWorldPtr(GWorldPtr, CGImageRef)>>> changes = {
+      {"painted", [&](GWorldPtr gw, CGImageRef) { paint(gw); return gw; }},
+      {"copied into", [&](GWorldPtr gw, CGImageRef) {
+         GWorldPtr other = newRaster();
+         CopyBits(GetPortBitMapForCopyBits(other), GetPortBitMapForCopyBits(gw), &bounds, &bounds, srcCopy, nullptr);
+         DisposeGWorld(other);
+         return gw;
+       }},
+      {"written through its address", [&](GWorldPtr gw, CGImageRef) {
+         std::memset(GetPixBaseAddr(GetGWorldPixMap(gw)), 0x5A, 4 * kW);
+         return gw;
+       }},
+      {"drawn into with itself", [&](GWorldPtr gw, CGImageRef image) {
+         CGContextRef context = nullptr;
+         QDBeginCGContext(gw, &context);
+         CGContextDrawImage(context, CGRectMake(1, -1, kW, kH), image);
+         QDEndCGContext(gw, &context);
+         return gw;
+       }},
+      {"disposed of and its pixels reused", [&](GWorldPtr gw, CGImageRef) {
+         DisposeGWorld(gw);
+         GWorldPtr next = newRaster();
+         paint(next);
+         return next;
+       }},
+  };
+  for (const auto& [name, change] : changes) {
+    GWorldPtr gw = newRaster();
+    PixMapHandle pm = GetGWorldPixMap(gw);
+    auto* base = reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm));
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        const Pixel p = picture.at(x, y);
+        uint8_t* q = base + y * GetPixRowBytes(pm) + 4 * x;
+        q[0] = p.a, q[1] = p.r, q[2] = p.g, q[3] = p.b;
+      }
+    CGContextRef context = CGBitmapContextCreate(base, kW, kH, 8, size_t(GetPixRowBytes(pm)), nullptr,
+                                                 kCGImageAlphaPremultipliedFirst);
+    CGImageRef image = CGBitmapContextCreateImage(context);
+    CGContextRelease(context);
+    gw = change(gw, image);
+    const std::vector<uint32_t>& pixels = vantiro::ImagePixels(image);
+    size_t wrong = 0;
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) wrong += pixels[size_t(y) * kW + size_t(x)] != Native(picture.at(x, y));
+    EXPECT_EQ(wrong, 0u) << name;
+    if (std::string(name) == "drawn into with itself") {
+      // The picture moved one pixel right and down over itself, read from the old pixels.
+      auto* row = reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm)) + 10 * GetPixRowBytes(pm) + 4 * 10;
+      const Pixel was = picture.at(9, 9);
+      EXPECT_EQ((Pixel{row[0], row[1], row[2], row[3]}), was);
+    }
+    CGImageRelease(image);
+    DisposeGWorld(gw);
   }
-  CGContextRef little = CGBitmapContextCreate(bgra.data(), 24, 20, 8, 96, nullptr,
-                                              kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little);
-  draw(little);
-  CGImageRef drawn = CGBitmapContextCreateImage(little);
-  const Picture fromLittle = MakePicture(24, 20, [&](int x, int y) {
-    const uint32_t w = vantiro::ImagePixels(drawn)[size_t(y) * 24 + x];
-    return Pixel{uint8_t(w >> 24), uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w)};
-  });
-  EXPECT_TRUE(Matches(fromLittle, reference.Read(), 0, "little-endian order"));
-  CGImageRelease(drawn);
-  CGContextRelease(little);
+}
+
+// Whatever the byte order of the raster and however a drawing is split into bands, every
+// byte comes out the same: upright scaling (composited in converted rows), turning, partial
+// alpha, a non-separable blend mode and plus-darker, a plain copy, antialiased edges.
+TEST(DrawImage, EveryByteOrderAndBandCountDrawsTheSameBytes) {
+  CGImageRef image = ImageOf(MakePicture(120, 90, [](int x, int y) { return Smooth(x, y, 120, 90); }));
+  CGImageRef glass = ImageOf(MakePicture(64, 64, Translucent));
+  const auto draw = [&](bool little, int bands) {
+    vantiro::SetDrawingBands(bands);
+    Canvas canvas(640, 480, Opaque(10, 20, 30), little);
+    CGContextRef c = canvas.context();
+    CGContextDrawImage(c, CGRectMake(13.3f, 7.7f, 600.5f, 300.2f), image);
+    CGContextDrawImage(c, CGRectMake(-20, 400, 120, 90), image);
+    CGContextSaveGState(c);
+    CGContextTranslateCTM(c, 320, 240);
+    CGContextRotateCTM(c, 0.7f);
+    CGContextSetAlpha(c, 0.6f);
+    CGContextDrawImage(c, CGRectMake(-250, -150, 500, 300), glass);
+    CGContextSetBlendMode(c, kCGBlendModeHue);
+    CGContextRotateCTM(c, -1.9f);
+    CGContextDrawImage(c, CGRectMake(-300, -100, 450, 380), image);
+    CGContextSetBlendMode(c, kCGBlendModePlusDarker);
+    CGContextDrawImage(c, CGRectMake(-200, -200, 400, -400), glass);
+    CGContextRestoreGState(c);
+    return canvas.Read();
+  };
+  const Picture one = draw(false, 1);
+  EXPECT_TRUE(Matches(draw(true, 1), one, 0, "little-endian order"));
+  for (const int bands : {2, 3, 7}) EXPECT_TRUE(Matches(draw(bands % 2 != 0, bands), one, 0, "bands " + std::to_string(bands)));
+  vantiro::SetDrawingBands(0);
+  CGImageRelease(glass);
   CGImageRelease(image);
 }

@@ -28,30 +28,23 @@ const Pixel kGround = Opaque(20, 40, 60);
 }  // namespace
 
 TEST(CGglue, RectanglesAreMeasuredUpFromTheFramesBottom) {
-  CGRect r = QDRectToGCRect(R(0, 0, 720, 480), R(0, 0, 720, 480));
-  EXPECT_EQ(r.origin.x, 0);
-  EXPECT_EQ(r.origin.y, 0);
-  EXPECT_EQ(r.size.width, 720);
-  EXPECT_EQ(r.size.height, 480);
-  r = QDRectToGCRect(R(100, 50, 300, 150), R(0, 0, 720, 480));
-  EXPECT_EQ(r.origin.x, 100);
-  EXPECT_EQ(r.origin.y, 330);
-  EXPECT_EQ(r.size.width, 200);
-  EXPECT_EQ(r.size.height, 100);
-  EXPECT_EQ(QDRectToGCRect(R(0, 0, 10, 10), R(0, 0, 720, 480)).origin.y, 470) << "touching the top";
-  EXPECT_EQ(QDRectToGCRect(R(0, 470, 10, 500), R(0, 0, 720, 480)).origin.y, -20) << "reaching below";
-  r = QDRectToGCRect(R(110, 60, 130, 70), R(10, 20, 210, 120));
-  EXPECT_EQ(r.origin.x, 100) << "a frame away from the origin is measured from its own corner";
-  EXPECT_EQ(r.origin.y, 50);
-  r = QDRectToGCRect(R(300, 150, 100, 50), R(0, 0, 720, 480));
-  EXPECT_EQ(r.size.width, -200) << "reversed stays reversed";
-  EXPECT_EQ(r.size.height, -100);
-  EXPECT_EQ(r.origin.y, 430);
+  const auto is = [](const CGRect& r, double x, double y, double w, double h) {
+    return r.origin.x == x && r.origin.y == y && r.size.width == w && r.size.height == h;
+  };
+  const Rect frame = R(0, 0, 720, 480);
+  EXPECT_TRUE(is(QDRectToGCRect(frame, frame), 0, 0, 720, 480));
+  EXPECT_TRUE(is(QDRectToGCRect(R(100, 50, 300, 150), frame), 100, 330, 200, 100));
+  EXPECT_TRUE(is(QDRectToGCRect(R(0, 0, 10, 10), frame), 0, 470, 10, 10)) << "touching the top";
+  EXPECT_TRUE(is(QDRectToGCRect(R(0, 470, 10, 500), frame), 0, -20, 10, 30)) << "reaching below";
+  EXPECT_TRUE(is(QDRectToGCRect(R(110, 60, 130, 70), R(10, 20, 210, 120)), 100, 50, 20, 10))
+      << "a frame away from the origin is measured from its own corner";
+  EXPECT_TRUE(is(QDRectToGCRect(R(300, 150, 100, 50), frame), 300, 430, -200, -100)) << "reversed stays reversed";
 }
 
-TEST(CGglue, ASnapshotHoldsTheBuffersPixelsAtThatMoment) {
-  const Picture picture = MakePicture(7, 5, Noise);
-  Buffer buffer(picture);
+// The snapshot itself is tested with the image drawing; here, that the glue makes one of
+// the buffer's size and its caller owns it.
+TEST(CGglue, ASnapshotHasTheBuffersSizeAndBelongsToTheCaller) {
+  Buffer buffer(MakePicture(7, 5, Noise));
   const long before = vantiro::LiveImageCount();
   CGImageRef image = GWorld2CGImage(buffer.gw());
   ASSERT_NE(image, nullptr);
@@ -60,13 +53,6 @@ TEST(CGglue, ASnapshotHoldsTheBuffersPixelsAtThatMoment) {
   GetImageDims(image, w, h);
   EXPECT_EQ(w, 7);
   EXPECT_EQ(h, 5);
-  ClearGW(buffer.gw(), RGBColor{0, 0, 0});
-  const auto& pixels = vantiro::ImagePixels(image);
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 7; ++x) {
-      const Pixel p = picture.at(x, y);
-      ASSERT_EQ(pixels[size_t(y) * 7 + x], vantiro::NativeWord(p.a, p.r, p.g, p.b)) << x << "," << y;
-    }
   CGImageRelease(image);
   EXPECT_EQ(vantiro::LiveImageCount(), before);
 }
@@ -110,18 +96,6 @@ TEST(CGglue, AQuarterTurnStandsTheRectangleOnItsSide) {
   CGImageRelease(image);
 }
 
-TEST(CGglue, TargetsReachingOutsideTheBufferAreClipped) {
-  const Picture picture = MakePicture(30, 20, Noise);
-  CGImageRef image = ImageOf(picture);
-  Buffer buffer(Picture(40, 30, kGround));
-  DrawCGImageInQDRect(buffer.gw(), image, R(25, -5, 55, 15), 0, false);
-  Picture expected(40, 30, kGround);
-  for (int y = 0; y < 15; ++y)
-    for (int x = 25; x < 40; ++x) expected.at(x, y) = picture.at(x - 25, y + 5);
-  EXPECT_TRUE(Matches(buffer.Read(), expected, 0, "clipped"));
-  CGImageRelease(image);
-}
-
 TEST(CGglue, AlphaMixesHalfAndHalfAndANegativeAlphaDrawsOpaquely) {
   CGImageRef image = ImageOf(Picture(4, 4, Opaque(220, 120, 20)));
   Buffer buffer(Picture(8, 8, Opaque(20, 120, 220)));
@@ -142,14 +116,6 @@ TEST(CGglue, AlphaMixesHalfAndHalfAndANegativeAlphaDrawsOpaquely) {
   CGImageRelease(image);
 }
 
-TEST(CGglue, ImagesAreStretchedNotLetterboxed) {
-  CGImageRef image = ImageOf(Picture(10, 10, Opaque(9, 99, 199)));
-  Buffer buffer(Picture(60, 20, kGround));
-  DrawCGImageInQDRect(buffer.gw(), image, R(0, 0, 60, 20), 0, false);
-  EXPECT_TRUE(Matches(buffer.Read(), Picture(60, 20, Opaque(9, 99, 199)), 0, "stretched"));
-  CGImageRelease(image);
-}
-
 TEST(CGglue, ClearingFirstEmptiesTheTurnedRectangleOnly) {
   CGImageRef image = ImageOf(Picture(4, 4, Pixel{128, 100, 0, 0}));  // half transparent
   Buffer buffer(Picture(40, 40, kGround));
@@ -161,14 +127,12 @@ TEST(CGglue, ClearingFirstEmptiesTheTurnedRectangleOnly) {
   CGImageRelease(image);
 }
 
-TEST(CGglue, ANilImageDrawsNothing) {
+TEST(CGglue, ANilImageDrawsNothingButAtTheBottomLayerItStops) {
   Buffer buffer(Picture(6, 6, kGround));
   DrawCGImageInQDRect(buffer.gw(), nullptr, R(0, 0, 6, 6), 0, true);
   DrawCGImageInQDRectWithAlpha(buffer.gw(), nullptr, R(0, 0, 6, 6), 0, true, 1, 16);
   EXPECT_TRUE(Matches(buffer.Read(), Picture(6, 6, kGround), 0, "untouched"));
-}
 
-TEST(CGglue, DrawingWithoutAContextOrImageStops) {
   CGImageRef image = ImageOf(Picture(1, 1, kGround));
   EXPECT_EXIT(DrawRotatedImageInCGRect(nullptr, image, CGRectMake(0, 0, 1, 1), 0, false), testing::ExitedWithCode(1),
               "NIL context for DrawRotatedImageInQDRect");

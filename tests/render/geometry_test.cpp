@@ -36,17 +36,6 @@ TEST(Geometry, DimsAreSignedExtentsWithoutNormalising) {
   EXPECT_EQ(w, 65535) << "computed in 32 bits";
 }
 
-TEST(Geometry, SetRGBColorKeepsBitPatterns) {
-  const RGBColor white = SetRGBColor(-1, -1, -1);
-  EXPECT_EQ(white.red, 65535);
-  EXPECT_EQ(white.green, 65535);
-  EXPECT_EQ(white.blue, 65535);
-  const RGBColor c = SetRGBColor(1, -32768, 32767);
-  EXPECT_EQ(c.red, 1);
-  EXPECT_EQ(c.green, 32768);
-  EXPECT_EQ(c.blue, 32767);
-}
-
 TEST(Geometry, ClipRectToFrameClampsEachCoordinate) {
   Rect r = R(-20, 10, 50, 600);
   ClipRectToFrame(r, R(0, 0, 720, 480));

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 
 #include "platform/memory/Memory.h"
 #include "platform/quickdraw/Port.h"
@@ -78,21 +79,28 @@ TEST(Pixels, AreStoredAlphaRedGreenBlueInMemory) {
   EXPECT_EQ(buffer.Get(2, 1), Pixel{});
 }
 
-TEST(Ports, StartOnTheDefaultPortAndMainDevice) {
-  CGrafPtr port = nullptr;
+TEST(Ports, TheDefaultPortIsCurrentUntilReplacedAndAfterTheCurrentGWorldGoes) {
+  CGrafPtr defaultPort = nullptr, port = nullptr;
   GDHandle device = nullptr;
-  GetGWorld(&port, &device);
-  ASSERT_NE(port, nullptr);
+  GetGWorld(&defaultPort, &device);
+  ASSERT_NE(defaultPort, nullptr);
   EXPECT_EQ(device, GetMainDevice());
   Rect bounds;
-  GetPortBounds(port, &bounds);
+  GetPortBounds(defaultPort, &bounds);
   EXPECT_EQ(bounds.right - bounds.left, 0);
-  const Rect r = R(0, 0, 10, 10);
+  const Rect r = R(0, 0, 4, 4);
   PaintRect(&r);  // nothing to draw into, and no harm
+  GWorldPtr gw = nullptr;
+  ASSERT_EQ(NewGWorld(&gw, 32, &r, nullptr, nullptr, 0), noErr);
+  SetGWorld(gw, nullptr);
+  DisposeGWorld(gw);
+  GetGWorld(&port, &device);
+  EXPECT_EQ(port, defaultPort);
+  EXPECT_EQ(device, GetMainDevice());
   SetGWorld(nullptr, nullptr);
-  CGrafPtr again = nullptr;
-  GetGWorld(&again, nullptr);
-  EXPECT_EQ(again, port);
+  GetGWorld(&port, nullptr);
+  EXPECT_EQ(port, defaultPort);
+  DisposeGWorld(nullptr);
 }
 
 TEST(Ports, AGWorldBringsItsOwnDeviceAndOtherPortsTakeTheOneGiven) {
@@ -149,22 +157,6 @@ TEST(Ports, EachPortKeepsItsOwnState) {
   EXPECT_EQ(GetPortPenMode(a.gw()), patCopy);
 }
 
-TEST(Ports, DisposingTheCurrentGWorldFallsBackToTheDefaultPort) {
-  CGrafPtr defaultPort;
-  GetGWorld(&defaultPort, nullptr);
-  GWorldPtr gw = nullptr;
-  const Rect bounds = R(0, 0, 4, 4);
-  ASSERT_EQ(NewGWorld(&gw, 32, &bounds, nullptr, nullptr, 0), noErr);
-  SetGWorld(gw, nullptr);
-  DisposeGWorld(gw);
-  CGrafPtr port;
-  GDHandle device;
-  GetGWorld(&port, &device);
-  EXPECT_EQ(port, defaultPort);
-  EXPECT_EQ(device, GetMainDevice());
-  DisposeGWorld(nullptr);
-}
-
 TEST(Ports, ALentGWorldOutlivesItsBorrowersDisposal) {
   const long before = VantiroLivePortCount();
   GWorldPtr gw = nullptr;
@@ -180,27 +172,23 @@ TEST(Ports, ALentGWorldOutlivesItsBorrowersDisposal) {
 }
 
 TEST(RectHelpers, BehaveAsTheToolboxDid) {
+  const auto is = [](const Rect& r, int left, int top, int right, int bottom) {
+    return r.left == left && r.top == top && r.right == right && r.bottom == bottom;
+  };
   Rect r;
   SetRect(&r, 10, 20, 30, 60);
-  EXPECT_EQ(r.left, 10);
-  EXPECT_EQ(r.top, 20);
-  EXPECT_EQ(r.right, 30);
-  EXPECT_EQ(r.bottom, 60);
+  EXPECT_TRUE(is(r, 10, 20, 30, 60));
   OffsetRect(&r, -5, 7);
-  EXPECT_EQ(r.left, 5);
-  EXPECT_EQ(r.right, 25);
-  EXPECT_EQ(r.top, 27);
-  EXPECT_EQ(r.bottom, 67);
+  EXPECT_TRUE(is(r, 5, 27, 25, 67));
   InsetRect(&r, 2, 3);
-  EXPECT_EQ(r.left, 7);
-  EXPECT_EQ(r.right, 23);
-  EXPECT_EQ(r.top, 30);
-  EXPECT_EQ(r.bottom, 64);
+  EXPECT_TRUE(is(r, 7, 30, 23, 64));
   InsetRect(&r, -1, -1);
-  EXPECT_EQ(r.left, 6);
-  EXPECT_EQ(r.bottom, 65);
-  InsetRect(&r, 9, 0);  // 17 wide: nothing left
-  EXPECT_EQ(r.left | r.top | r.right | r.bottom, 0);
+  EXPECT_TRUE(is(r, 6, 29, 24, 65));
+  InsetRect(&r, 9, 0);  // 18 wide: nothing left
+  EXPECT_TRUE(is(r, 0, 0, 0, 0));
+  r = R(32000, 0, 32700, 10);
+  OffsetRect(&r, 1000, 0);
+  EXPECT_TRUE(is(r, 32767, 0, 32767, 10)) << "saturates instead of wrapping";
 
   const Rect box = R(0, 0, 12, 12);
   EXPECT_TRUE(PtInRect(Point{0, 0}, &box));
@@ -321,68 +309,40 @@ TEST(Drawing, FrameOvalIsAClosedSymmetricRingInsideItsRectangle) {
   }
 }
 
-TEST(Drawing, AHandleRingIsTwelveTenAndEightPixelsAcross) {
-  Buffer buffer(12, 12);
-  vantiro::PortScope current(buffer.gw());
-  PenMode(srcOr);
-  Rect r = R(0, 0, 12, 12);
-  FrameOval(&r);
-  RGBForeColor(&kRed);
-  InsetRect(&r, 1, 1);
-  FrameOval(&r);
-  // Row 6 crosses both rings: black at the outer edge, red one pixel in.
-  EXPECT_EQ(buffer.Get(0, 6), Opaque(0, 0, 0));
-  EXPECT_EQ(buffer.Get(1, 6), Opaque(kRed));
-  EXPECT_EQ(buffer.Get(11, 6), Opaque(0, 0, 0));
-  EXPECT_EQ(buffer.Get(10, 6), Opaque(kRed));
-  EXPECT_EQ(buffer.Get(6, 6), Pixel{});
-}
-
-TEST(CopyBits, CopiesOneToOneAndClipsToTheDestination) {
-  const Picture source = MakePicture(10, 8, Noise);
-  Buffer from(source), to(6, 5);
-  {
-    vantiro::PortScope current(to.gw());
-    const Rect clip = R(0, 0, 5, 5);
-    ClipRect(&clip);
+// One to one, clipped to the destination's clip and to what the source holds, and scaled to
+// the nearest pixel under each destination pixel's centre.
+TEST(CopyBits, CopiesClipsAndScalesToTheNearestPixel) {
+  struct Case {
+    const char* name;
+    int sourceW, sourceH, destW, destH;
+    Rect clip, src, dst;
+    std::function<bool(int, int, int*, int*)> from;  // destination pixel to source pixel, or untouched
+  };
+  const Rect open = R(-999, -999, 999, 999);
+  const Case cases[] = {
+      {"clipped", 10, 8, 6, 5, R(0, 0, 5, 5), R(2, 1, 9, 7), R(-1, 0, 6, 6),
+       [](int x, int y, int* sx, int* sy) { return *sx = x + 3, *sy = y + 1, x < 5; }},
+      {"partly outside the source", 4, 4, 6, 6, open, R(-2, 0, 4, 4), R(0, 0, 6, 4),
+       [](int x, int y, int* sx, int* sy) { return *sx = x - 2, *sy = y, x >= 2 && y < 4; }},
+      {"enlarged", 3, 2, 6, 6, open, R(0, 0, 3, 2), R(0, 0, 6, 6),
+       [](int x, int y, int* sx, int* sy) { return *sx = x / 2, *sy = y / 3, true; }},
+      {"reduced", 6, 6, 3, 3, open, R(0, 0, 6, 6), R(0, 0, 3, 3),
+       [](int x, int y, int* sx, int* sy) { return *sx = 2 * x + 1, *sy = 2 * y + 1, true; }},
+  };
+  for (const Case& c : cases) {
+    const Picture source = MakePicture(c.sourceW, c.sourceH, Noise);
+    Buffer from(source), to(c.destW, c.destH);
+    {
+      vantiro::PortScope current(to.gw());
+      ClipRect(&c.clip);
+    }
+    CopyBits(GetPortBitMapForCopyBits(from.gw()), GetPortBitMapForCopyBits(to.gw()), &c.src, &c.dst, srcCopy, nullptr);
+    const Picture expected = MakePicture(c.destW, c.destH, [&](int x, int y) {
+      int sx, sy;
+      return c.from(x, y, &sx, &sy) ? source.at(sx, sy) : Pixel{};
+    });
+    EXPECT_TRUE(Matches(to.Read(), expected, 0, c.name));
   }
-  const Rect srcRect = R(2, 1, 9, 7), dstRect = R(-1, 0, 6, 6);
-  CopyBits(GetPortBitMapForCopyBits(from.gw()), GetPortBitMapForCopyBits(to.gw()), &srcRect, &dstRect, srcCopy,
-           nullptr);
-  Picture expected(6, 5);
-  for (int y = 0; y < 5; ++y)
-    for (int x = 0; x < 5; ++x) expected.at(x, y) = source.at(x + 3, y + 1);
-  EXPECT_TRUE(Matches(to.Read(), expected, 0, "copy"));
-}
-
-TEST(CopyBits, LeavesWhatLiesOutsideTheSourceUntouched) {
-  const Picture source = MakePicture(4, 4, Noise);
-  Buffer from(source), to(6, 6);
-  const Rect srcRect = R(-2, 0, 4, 4), dstRect = R(0, 0, 6, 4);
-  CopyBits(GetPortBitMapForCopyBits(from.gw()), GetPortBitMapForCopyBits(to.gw()), &srcRect, &dstRect, srcCopy,
-           nullptr);
-  Picture expected(6, 6);
-  for (int y = 0; y < 4; ++y)
-    for (int x = 2; x < 6; ++x) expected.at(x, y) = source.at(x - 2, y);
-  EXPECT_TRUE(Matches(to.Read(), expected, 0, "partial"));
-}
-
-TEST(CopyBits, ScalesToTheNearestPixel) {
-  const Picture source = MakePicture(3, 2, Noise);
-  Buffer from(source), to(6, 6);
-  const Rect srcRect = R(0, 0, 3, 2), dstRect = R(0, 0, 6, 6);
-  CopyBits(GetPortBitMapForCopyBits(from.gw()), GetPortBitMapForCopyBits(to.gw()), &srcRect, &dstRect, srcCopy,
-           nullptr);
-  const Picture expected = MakePicture(6, 6, [&](int x, int y) { return source.at(x / 2, y / 3); });
-  EXPECT_TRUE(Matches(to.Read(), expected, 0, "enlarged"));
-
-  Buffer small(3, 3);
-  const Rect half = R(0, 0, 3, 3);
-  CopyBits(GetPortBitMapForCopyBits(to.gw()), GetPortBitMapForCopyBits(small.gw()), &dstRect, &half, srcCopy,
-           nullptr);
-  // Each pixel takes the enlarged pixel under its centre: x 1, 3, 5 and y 1, 3, 5.
-  EXPECT_TRUE(Matches(small.Read(), MakePicture(3, 3, [&](int x, int y) { return source.at(x, (2 * y + 1) / 3); }), 0,
-                      "reduced"));
 }
 
 TEST(CopyBits, CopiesWithinOneRasterWhateverTheOverlap) {
