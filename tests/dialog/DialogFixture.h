@@ -60,6 +60,12 @@ class DialogTest : public ::testing::Test {
   static std::string TextOf(OSType signature, int16_t id);
   // Saves a picture of the innermost window as an artifact.
   static QImage Screenshot(const std::string& name);
+  // Presses Tab in the innermost window until the control at `area` (or the push button
+  // sending `command`) has the keyboard focus; false when the focus never gets there.
+  static bool TabTo(const Rect& area);
+  static bool TabToButton(const char* command);
+  // A wheel step (a notch is 120, negative down) over a point of the innermost window.
+  static void Wheel(Point where, int delta);
 
   bool useBuiltBundle = true;  // false: the test registers a bundle of its own first
   ScratchFolder prefs;

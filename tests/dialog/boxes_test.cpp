@@ -1,6 +1,7 @@
 // The colour box with the colour picker, and the picture box.
 #include "dialog/dlgUtils.h"
 #include "model/Globals.h"
+#include "platform/coregraphics/CGImage.h"
 #include "platform/windows/Controls.h"
 #include "platform/windows/MacWindows.h"
 #include "support/carbonmacros.h"
@@ -96,6 +97,21 @@ TEST_F(Boxes, AWidePictureIsLetterboxedInThePictureBox) {
     for (int y = top + height / 10 + 2; y < top + height - 1; ++y) ASSERT_EQ(box.at(x, y), red) << x << "," << y;
     for (int y = top + height + 1; y < 95; ++y) ASSERT_EQ(box.at(x, y), white) << x << "," << y;
   }
+}
+
+TEST_F(Boxes, TabAndSpaceOpenThePickerAndTheChooser) {
+  const auto file = WritePictureFile(prefs, "tabbed.png", 200, 100);
+  seam::Then([&] { ASSERT_TRUE(TabTo(BoundsOf(kSigColr, 1))); });
+  seam::Key(Qt::Key_Space);
+  seam::PickColor(RGBColor{0x1E1E, 0x9A9A, 0x3C3C});
+  seam::Then([&] { ASSERT_TRUE(TabTo(BoundsOf(kSigPict, 1))); });
+  seam::Key(Qt::Key_Space);
+  seam::ChooseFile(file.string());
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  EXPECT_EQ(config->colors[0].green, 0x9A00);
+  ASSERT_NE(config->theOriginalImage, nullptr);
+  EXPECT_EQ(CGImageGetWidth(config->theOriginalImage), 200u);
 }
 
 TEST_F(Boxes, DisabledBoxesDrawNothingOfTheirOwn) {

@@ -14,6 +14,7 @@
 #include "model/prefsloader.h"
 #include "platform/alerts/Alerts.h"
 #include "platform/coregraphics/CGImage.h"
+#include "platform/windows/Application.h"
 #include "platform/windows/MacWindows.h"
 #include "support/EasyFile.h"
 #include "support/carbonmacros.h"
@@ -142,6 +143,45 @@ TEST_F(Controller, AFormatChangeReopensThatFormatsWindowWithTheEdits) {
   EXPECT_NE(first, second);
   EXPECT_EQ(config->mediaType, kMediaPAL);
   EXPECT_EQ(config->sliders[0], dragged);
+}
+
+TEST_F(Controller, TheMouseWheelOverAPopUpChangesNeitherItNorTheWindow) {
+  config->blendMode = 2;
+  WindowRef opened = nullptr;
+  seam::Then([&] {
+    opened = seam::ModalWindow();
+    for (OSType popUp : {kSigMedi, kSigBlnd}) {
+      const Rect r = BoundsOf(popUp, 1);
+      const Point centre{int16_t((r.top + r.bottom) / 2), int16_t((r.left + r.right) / 2)};
+      for (int notch : {-120, 120, 120, -120}) Wheel(centre, notch);
+    }
+  });
+  seam::Then([&] {
+    EXPECT_EQ(seam::ModalWindow(), opened) << "no other format's window";
+    EXPECT_EQ(SimpleGetControlValueByID(opened, kSigMedi, 1), kMediaNTSC);
+    EXPECT_EQ(SimpleGetControlValueByID(opened, kSigBlnd, 1), 2);
+  });
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  EXPECT_EQ(config->mediaType, kMediaNTSC);
+  EXPECT_EQ(config->blendMode, 2);
+}
+
+TEST_F(Controller, ReturnPressesTheButtonWithTheFocusAndOtherwiseOk) {
+  const auto before = Bytes(config);
+  seam::DragSlider(kSigSldr, 1, 40);
+  seam::Then([&] { ASSERT_TRUE(TabToButton("not!")); });
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  EXPECT_EQ(Bytes(config), before) << "Cancel had the focus";
+  EXPECT_FALSE(Saved().has_value());
+
+  seam::DragSlider(kSigSldr, 1, 40);
+  seam::Then([&] { ASSERT_TRUE(TabTo(BoundsOf(kSigClip, 1))); });
+  seam::Key(Qt::Key_Return);
+  RunDialog();
+  EXPECT_NE(Bytes(config), before) << "the frame editor had the focus: OK";
+  EXPECT_TRUE(Saved().has_value());
 }
 
 TEST_F(Controller, AFormatOutsideTheMenuOpensTheNtscWindow) {
@@ -276,6 +316,45 @@ TEST_F(Controller, HelpOpensTheGuideFromTheBundle) {
   EXPECT_EQ(catcher.opened[0].toLocalFile().toStdString(), manual.string());
   ASSERT_EQ(gAlerts.size(), 1u);
   EXPECT_EQ(gAlerts[0].text, "LSOpen failed with -10814");
+}
+
+// A stand-in for the desktop's opener on PATH: it notes the file and exits with `status`.
+class FakeOpener {
+ public:
+  FakeOpener(const ScratchFolder& folder, int status) : log_(folder / "opened.txt"), path_(qgetenv("PATH")) {
+    const auto bin = folder / "bin";
+    std::filesystem::create_directories(bin);
+    WriteFile(bin / "xdg-open", "#!/bin/sh\necho \"$1\" >> '" + log_.string() + "'\nexit " + std::to_string(status) + "\n");
+    std::filesystem::permissions(bin / "xdg-open", std::filesystem::perms::owner_all);
+    qputenv("PATH", QByteArray::fromStdString(bin.string()) + ":" + path_);
+  }
+  ~FakeOpener() { qputenv("PATH", path_); }
+  std::string Opened() const { return std::filesystem::exists(log_) ? ReadFile(log_) : std::string(); }
+
+ private:
+  std::filesystem::path log_;
+  QByteArray path_;
+};
+
+TEST_F(Controller, HelpOnADesktopSaysWhenItsOpenerFails) {
+  if (!DisplayAvailable()) GTEST_SKIP() << "needs an X server: help_opener_under_xvfb";
+  const std::filesystem::path manual =
+      std::filesystem::path(VANTIRO_TEST_BUNDLE) / "Contents" / "Resources" / "manual.pdf";
+  for (int status : {0, 3}) {
+    ScratchFolder folder;
+    FakeOpener opener(folder, status);
+    gAlerts.clear();
+    seam::Command(Cmd("Help"));
+    seam::Key(Qt::Key_Escape);
+    RunDialog();
+    EXPECT_EQ(opener.Opened(), manual.string() + "\n") << "exit " << status;
+    if (status == 0) {
+      EXPECT_TRUE(gAlerts.empty());
+    } else {
+      ASSERT_EQ(gAlerts.size(), 1u);
+      EXPECT_EQ(gAlerts[0].text, "LSOpen failed with -10814");
+    }
+  }
 }
 
 // The plug-in's identifier names a bundle with the windows only. Registered before any

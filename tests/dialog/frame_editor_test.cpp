@@ -196,6 +196,71 @@ TEST_F(FrameEditor, DrawsThePreviewTheOutlineTheHandlesAndABorder) {
   EXPECT_TRUE(Matches(shown, expected, 2, "frame-editor"));
 }
 
+TEST_F(FrameEditor, TabReachesItAndArrowsMoveTheRectangleOrResizeItAboutTheCentre) {
+  struct Press {
+    int key;
+    uint32_t modifiers;
+    Box after;
+  };
+  const Press presses[] = {
+      {Qt::Key_Right, 0, {152, 106, 422, 286}},          {Qt::Key_Down, shiftKey, {152, 116, 422, 296}},
+      {Qt::Key_Left, shiftKey, {142, 116, 412, 296}},    {Qt::Key_Up, 0, {142, 115, 412, 295}},
+      {Qt::Key_Right, optionKey, {141, 115, 413, 295}},  {Qt::Key_Down, controlKey | shiftKey, {141, 105, 413, 305}},
+      {Qt::Key_Left, controlKey, {142, 105, 412, 305}},
+  };
+  seam::Then([&] { ASSERT_TRUE(TabTo(BoundsOf(kSigClip, 1))); });
+  for (const Press& p : presses) {
+    seam::Key(p.key, p.modifiers);
+    seam::Then([&] { ExpectRect(p.after, "after a key"); });
+  }
+  Picture shown;
+  seam::Then([&] { shown = PortPicture(seam::ModalWindow(), BoundsOf(kSigClip, 1)); });
+  seam::Key(Qt::Key_Return);  // not the editor's: OK
+  RunDialog();
+  ExpectRect(presses[6].after, "saved");
+  EXPECT_EQ(shown.at(142 - kLeft, 200 - kTop), Opaque(255, 0, 0)) << "the outline is drawn where the keys put it";
+}
+
+// Fine vertical stripes, which a picture scaled up from the port's pixels blurs into pairs.
+Picture Stripes(int width, int height) {
+  return MakePicture(width, height, [](int x, int y) {
+    return x % 3 == 0 ? Opaque(250, 250, 250) : Opaque(uint8_t(40 + y % 50), 20, uint8_t(x % 3 == 1 ? 200 : 90));
+  });
+}
+
+TEST_F(FrameEditor, OnADenseScreenItIsDrawnAtTheScreensResolution) {
+  const Picture source = Stripes(720, 480);
+  QImage shot;
+  int scale = 1;
+  seam::Then([&] {
+    scale = VantiroGetWindowScale(seam::ModalWindow());
+    shot = Screenshot("frame-editor-dense.png");
+  });
+  seam::Key(Qt::Key_Escape);
+  RunDialog(source);
+  if (scale < 2) GTEST_SKIP() << "needs QT_SCALE_FACTOR=2: frame_editor_on_a_dense_screen";
+  ASSERT_EQ(shot.width(), 2 * 888) << "the NTSC window, in device pixels";
+
+  const int w = kWidth * 2, h = kHeight * 2;
+  Picture shown(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const QRgb c = shot.pixel(2 * kLeft + x, 2 * kTop + y);
+      shown.at(x, y) = Opaque(uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c)));
+    }
+  Picture expected = ScaledNearest(ExpectedEffect(source, EffectSetting{0.25, 0.75, 0.25, 0.75}), w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const bool nearLines = std::abs(x - 270) <= 14 || std::abs(x - 810) <= 14 || std::abs(y - 180) <= 14 ||
+                             std::abs(y - 540) <= 14 || x < 4 || y < 4 || x >= w - 4 || y >= h - 4;
+      if (nearLines) expected.ignore(x, y);
+    }
+  EXPECT_TRUE(Matches(shown, expected, 2, "frame-editor-dense"));
+  // The outline is two device pixels wide, as one pixel is on a plain screen.
+  EXPECT_EQ(shown.at(270, 300), Opaque(255, 0, 0));
+  EXPECT_EQ(shown.at(271, 300), Opaque(255, 0, 0));
+}
+
 TEST_F(FrameEditor, ADisabledFrameEditorDrawsNothing) {
   Picture before, after, enabled;
   seam::Then([&] {
