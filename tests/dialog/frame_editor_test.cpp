@@ -102,10 +102,12 @@ TEST_F(FrameEditor, APicturesProportionsWinOverEveryCornerAndShift) {
                         {At(421, 286), At(500, 290), shiftKey}, {At(421, 286), At(440, 340), optionKey}};
   for (const Case& c : cases) {
     config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
-    config->keepProps = true;
+    config->keepProps = false;
     seam::Command(FOUR_CHAR_CODE('P', 'i', 'c', 't'));
     seam::ChooseFile(file.string());
-    // Opened (or refitted) with 4:3: the width held, the height worked out.
+    seam::Then([&] { ExpectRect(kStart, "proportions not kept yet"); });
+    seam::ClickControl(kSigProp, 1);
+    // Refitted to 4:3: the width held, the height worked out.
     seam::Then([&] { ExpectRect({151, 106, 421, 106 + 203}, "refitted to the picture"); });
     // The rectangle is taller now: its bottom corners moved down with it.
     const int dv = c.from.v == 286 ? 23 : 0;
@@ -164,25 +166,23 @@ TEST_F(FrameEditor, DrawsThePreviewTheOutlineTheHandlesAndABorder) {
 
   const Pixel black = Opaque(0, 0, 0), white = Opaque(255, 255, 255), green = Opaque(0, 255, 0);
   const auto at = [&](int h, int v) { return shown.at(h - kLeft, v - kTop); };
-  for (int v : {16, 200, 375}) EXPECT_EQ(at(16, v), black) << "left border";
-  for (int v : {16, 200, 375}) EXPECT_EQ(at(555, v), black) << "right border";
-  for (int h : {16, 300, 555}) EXPECT_EQ(at(h, 16), black) << "top border";
-  for (int h : {16, 300, 555}) EXPECT_EQ(at(h, 375), black) << "bottom border";
-  for (int h : {200, 286, 380}) {
-    EXPECT_EQ(at(h, 106), green) << "top of the outline";
-    EXPECT_EQ(at(h, 285), green) << "bottom of the outline, inside the rectangle";
+  for (int along : {16, 200, 375}) {
+    EXPECT_EQ(at(16, along), black) << "left border";
+    EXPECT_EQ(at(555, along), black) << "right border";
+    EXPECT_EQ(at(along, 16), black) << "top border";
+    EXPECT_EQ(at(along, 375), black) << "bottom border";
   }
-  for (int v : {150, 196, 250}) {
-    EXPECT_EQ(at(151, v), green);
-    EXPECT_EQ(at(420, v), green);
+  for (int along : {150, 196, 250}) {
+    EXPECT_EQ(at(along + 50, 106), green) << "top of the outline";
+    EXPECT_EQ(at(along + 50, 285), green) << "bottom of the outline, inside the rectangle";
+    EXPECT_EQ(at(151, along), green);
+    EXPECT_EQ(at(420, along), green);
   }
-  const Box corners[] = {{151, 106, 0, 0}, {421, 106, 0, 0}, {151, 286, 0, 0}, {421, 286, 0, 0}};
-  for (const Box& c : corners) {
+  for (const Point c : {At(151, 106), At(421, 106), At(151, 286), At(421, 286)}) {
     // Rings of 12, 10 and 8 pixels: black, white, black from the top down.
-    EXPECT_EQ(at(c.left, c.top - 6), black) << c.left << "," << c.top;
-    EXPECT_EQ(at(c.left, c.top - 5), white) << c.left << "," << c.top;
-    EXPECT_EQ(at(c.left, c.top - 4), black) << c.left << "," << c.top;
-    EXPECT_EQ(at(c.left - 6, c.top), black) << c.left << "," << c.top;
+    EXPECT_EQ((std::array{at(c.h, c.v - 6), at(c.h, c.v - 5), at(c.h, c.v - 4), at(c.h - 6, c.v)}),
+              (std::array{black, white, black, black}))
+        << c.h << "," << c.v;
   }
   // Away from the lines: the preview, scaled into the control by the nearest pixel.
   Picture expected = ScaledNearest(ExpectedEffect(source, EffectSetting{0.25, 0.75, 0.25, 0.75}), kWidth, kHeight);
