@@ -55,40 +55,39 @@ class FrameEditor : public DialogTest {
   }
 };
 
-TEST_F(FrameEditor, EachCornerFollowsTheMouseWithTheOppositeOneFixed) {
-  DragAndExpect(At(421, 286), At(451, 296), 0, {151, 106, 451, 296}, "bottom-right by (+30, +10)");
-  DragAndExpect(At(151, 106), At(131, 91), 0, {131, 91, 421, 286}, "top-left by (-20, -15)");
-  DragAndExpect(At(421, 106), At(446, 101), 0, {151, 101, 446, 286}, "top-right by (+25, -5)");
-  DragAndExpect(At(151, 286), At(141, 306), 0, {141, 106, 421, 306}, "bottom-left by (-10, +20)");
-}
+TEST_F(FrameEditor, CornersFollowTheMouseWithTheModifiersOfTheClick) {
+  struct Case {
+    Point from, to;
+    uint32_t modifiers;
+    Box expected;
+    const char* what;
+  };
+  const Case cases[] = {
+      {At(421, 286), At(451, 296), 0, {151, 106, 451, 296}, "bottom-right by (+30, +10), top-left fixed"},
+      {At(151, 106), At(131, 91), 0, {131, 91, 421, 286}, "top-left by (-20, -15)"},
+      {At(421, 106), At(446, 101), 0, {151, 101, 446, 286}, "top-right by (+25, -5)"},
+      {At(151, 286), At(141, 306), 0, {141, 106, 421, 306}, "bottom-left by (-10, +20)"},
+      {At(421, 106), At(100, 106), 0, {100, 106, 151, 286}, "top-right past the left edge turns it over"},
+      {At(421, 286), At(451, 296), optionKey, {121, 96, 451, 296}, "Alt resizes about the centre"},
+      {At(421, 286), At(451, 296), controlKey, {121, 96, 451, 296}, "Ctrl counts as Alt"},
+      // 270 × 180 is wider than high: with Shift the width follows, the bottom edge is worked out.
+      {At(421, 286), At(481, 286), shiftKey, {151, 106, 481, 106 + 220}, "Shift, bottom-right, width 330"},
+      {At(151, 106), At(121, 96), shiftKey, {121, 96, 421, 96 + 200}, "Shift, top-left moves the bottom too"},
+      {At(421, 106), At(391, 106), shiftKey, {151, 106, 391, 106 + 160}, "Shift, top-right, width 240"},
+  };
+  for (const Case& c : cases) DragAndExpect(c.from, c.to, c.modifiers, c.expected, c.what);
 
-TEST_F(FrameEditor, OptionOrCtrlResizesAboutTheCentre) {
-  DragAndExpect(At(421, 286), At(451, 296), optionKey, {121, 96, 451, 296}, "Alt");
-  DragAndExpect(At(421, 286), At(451, 296), controlKey, {121, 96, 451, 296}, "Ctrl counts as Option");
-}
-
-TEST_F(FrameEditor, DraggingPastTheOppositeCornerTurnsTheRectangleOver) {
-  DragAndExpect(At(421, 106), At(100, 106), 0, {100, 106, 151, 286}, "top-right dragged past the left edge");
+  // Turned over, the outline and a handle sit on the new corners.
   config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
-  seam::MouseDown(At(421, 106));
-  seam::MouseDrag(At(100, 106));
-  seam::MouseUp(At(100, 106));
+  Drag(At(421, 106), {At(100, 106)});
   Picture shown;
   seam::Then([&] { shown = PortPicture(seam::ModalWindow(), BoundsOf(kSigClip, 1)); });
   seam::Key(Qt::Key_Escape);
   RunDialog();
-  // The outline and a handle sit on the new corners.
   const Pixel red = Opaque(255, 0, 0);
   EXPECT_EQ(shown.at(100 - kLeft, 200 - kTop), red) << "left edge at the dragged corner";
   EXPECT_EQ(shown.at(150 - kLeft, 200 - kTop), red) << "right edge at the old left edge";
   EXPECT_EQ(shown.at(100 - kLeft, 106 - 6 - kTop), Opaque(0, 0, 0)) << "a handle's outer ring at the new top-left";
-}
-
-TEST_F(FrameEditor, ShiftKeepsTheStartingProportionsWithTheWidthLeading) {
-  // 270 × 180 is wider than high: the width follows, the bottom edge is worked out.
-  DragAndExpect(At(421, 286), At(481, 286), shiftKey, {151, 106, 481, 106 + 220}, "bottom-right, width 330");
-  DragAndExpect(At(151, 106), At(121, 96), shiftKey, {121, 96, 421, 96 + 200}, "top-left moves the bottom too");
-  DragAndExpect(At(421, 106), At(391, 106), shiftKey, {151, 106, 391, 106 + 160}, "top-right, width 240");
 }
 
 TEST_F(FrameEditor, APicturesProportionsWinOverEveryCornerAndShift) {

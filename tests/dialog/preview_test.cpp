@@ -94,20 +94,5 @@ TEST_F(Preview, TheClipSliderFetchesAndShowsTheFrameAtItsPosition) {
   EXPECT_EQ(lender.released, int(lender.fetched.size()));
 }
 
-TEST_F(Preview, EveryRefreshRedrawsTheFrameEditor) {
-  std::vector<int32_t> values;
-  const auto value = [&] { values.push_back(SimpleGetControlValueByID(seam::ModalWindow(), kSigClip, 1)); };
-  seam::Then(value);
-  seam::Command(FOUR_CHAR_CODE('S', 'a', 'l', 'l'));
-  seam::Then(value);
-  seam::Command(FOUR_CHAR_CODE('S', 'a', 'l', 'l'));
-  seam::Then(value);
-  seam::Key(Qt::Key_Escape);
-  RunDialog();
-  ASSERT_EQ(values.size(), 3u);
-  EXPECT_NE(values[0], values[1]);
-  EXPECT_EQ(values[0], values[2]);
-}
-
 }  // namespace
 }  // namespace vantiro::test
