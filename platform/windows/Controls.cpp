@@ -82,6 +82,30 @@ bool Inside(ControlRef control, Point where) {
   return PtInRect(where, &bounds);
 }
 
+// What is set up while a click or a key is handled, as the toolbox does: the window kept
+// alive, its port current and the event's modifiers readable; all undone afterwards.
+class UserEventScope {
+ public:
+  UserEventScope(WindowRef window, uint32_t modifiers) : window_(window), busy_(window) {
+    GetPort(&savedPort_);
+    SetPortWindowPort(window);
+    Mouse().eventModifiers = modifiers;
+    Mouse().haveEventModifiers = true;
+  }
+  ~UserEventScope() {
+    Mouse().haveEventModifiers = false;
+    FlushWindow(window_);
+    if (!window_->disposed) SetPort(savedPort_);
+  }
+  UserEventScope(const UserEventScope&) = delete;
+  UserEventScope& operator=(const UserEventScope&) = delete;
+
+ private:
+  WindowRef window_;
+  BusyWindow busy_;
+  GrafPtr savedPort_ = nullptr;
+};
+
 // Space presses a custom control as a click does: a hit on its part 1.
 OSStatus StandardKeyHandling(ControlRef control, EventRef event) {
   char key = 0;
@@ -260,13 +284,7 @@ void CustomControlWidget::focusOutEvent(QFocusEvent* event) {
 }
 
 bool PressKeyOnCustomControl(ControlRef control, char key, uint32_t modifiers) {
-  WindowRef window = control->owner;
-  BusyWindow busy(window);
-  GrafPtr savedPort = nullptr;
-  GetPort(&savedPort);
-  SetPortWindowPort(window);
-  Mouse().eventModifiers = modifiers;
-  Mouse().haveEventModifiers = true;
+  UserEventScope scope(control->owner, modifiers);
   EventRef event = nullptr;
   CreateEvent(nullptr, kEventClassKeyboard, kEventRawKeyDown, 0, 0, &event);
   SetParam(event, kEventParamDirectObject, typeControlRef, control);
@@ -274,9 +292,6 @@ bool PressKeyOnCustomControl(ControlRef control, char key, uint32_t modifiers) {
   SetParam(event, kEventParamKeyModifiers, typeUInt32, modifiers);
   const OSStatus status = SendEventToEventTarget(event, control->target);
   ReleaseEvent(event);
-  Mouse().haveEventModifiers = false;
-  FlushWindow(window);
-  if (!window->disposed) SetPort(savedPort);
   return status == noErr;
 }
 
@@ -288,14 +303,8 @@ void CustomControlWidget::mousePressEvent(QMouseEvent* event) {
 
 void ClickCustomControl(ControlRef control, QPoint where, uint32_t modifiers) {
   WindowRef window = control->owner;
-  BusyWindow busy(window);
-  // Like the toolbox, a click is handled with the control's window port current.
-  GrafPtr savedPort = nullptr;
-  GetPort(&savedPort);
-  SetPortWindowPort(window);
+  UserEventScope scope(window, modifiers);
   const Point point = PointOf(where);
-  Mouse().eventModifiers = modifiers;
-  Mouse().haveEventModifiers = true;
   ControlPartCode part = HitTest(control, point, modifiers);
   if (part != kControlNoPart && !window->disposed) {
     ControlEvent track(control, kEventControlTrack);
@@ -313,9 +322,6 @@ void ClickCustomControl(ControlRef control, QPoint where, uint32_t modifiers) {
     SetParam(hit.event, kEventParamKeyModifiers, typeUInt32, modifiers);
     hit.Send(control);
   }
-  Mouse().haveEventModifiers = false;
-  FlushWindow(window);
-  if (!window->disposed) SetPort(savedPort);
 }
 
 void DrawCustomControl(ControlRef control) {
