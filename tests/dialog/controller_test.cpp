@@ -73,18 +73,6 @@ class Controller : public DialogTest {
 // The value a slider landed on after a drag: a pixel holds more than one value.
 int32_t SliderValue(int16_t n) { return SimpleGetControlValueByID(seam::ModalWindow(), kSigSldr, n); }
 
-TEST_F(Controller, OkSavesTheEditedSettings) {
-  ExpectWindowOfFormat(540, "NTSC, 3:2");
-  seam::DragSlider(kSigSldr, 1, 40);
-  int32_t dragged = 0;
-  seam::Then([&] { dragged = SliderValue(1); });
-  seam::Key(Qt::Key_Return);
-  RunDialog();
-  EXPECT_NEAR(dragged, 40, 3);
-  EXPECT_EQ(config->sliders[0], dragged);
-  EXPECT_EQ(Saved(), Bytes(config)) << "OK writes the settings file";
-}
-
 TEST_F(Controller, CancelAfterEditsAResetAndAFormatChangeRestoresTheRecordByteForByte) {
   config->startRel = relRect{0.1, 0.7, 0.2, 0.9};
   config->sliders[0] = 10, config->sliders[1] = -20, config->sliders[2] = 5, config->sliders[4] = 9;
@@ -158,7 +146,7 @@ TEST_F(Controller, TheMouseWheelOverAPopUpChangesNeitherItNorTheWindow) {
   EXPECT_EQ(config->blendMode, 2);
 }
 
-TEST_F(Controller, ReturnPressesTheButtonWithTheFocusAndOtherwiseOk) {
+TEST_F(Controller, ReturnPressesTheButtonWithTheFocusAndOtherwiseOkWhichSaves) {
   const auto before = Bytes(config);
   seam::DragSlider(kSigSldr, 1, 40);
   seam::Then([&] { ASSERT_TRUE(TabToButton("not!")); });
@@ -167,12 +155,18 @@ TEST_F(Controller, ReturnPressesTheButtonWithTheFocusAndOtherwiseOk) {
   EXPECT_EQ(Bytes(config), before) << "Cancel had the focus";
   EXPECT_FALSE(Saved().has_value());
 
+  ExpectWindowOfFormat(540, "NTSC, 3:2");
   seam::DragSlider(kSigSldr, 1, 40);
-  seam::Then([&] { ASSERT_TRUE(TabTo(BoundsOf(kSigClip, 1))); });
+  int32_t dragged = 0;
+  seam::Then([&] {
+    dragged = SliderValue(1);
+    ASSERT_TRUE(TabTo(BoundsOf(kSigClip, 1)));
+  });
   seam::Key(Qt::Key_Return);
   RunDialog();
-  EXPECT_NE(Bytes(config), before) << "the frame editor had the focus: OK";
-  EXPECT_TRUE(Saved().has_value());
+  EXPECT_NEAR(dragged, 40, 3);
+  EXPECT_EQ(config->sliders[0], dragged) << "the frame editor had the focus: OK";
+  EXPECT_EQ(Saved(), Bytes(config)) << "OK writes the settings file";
 }
 
 TEST_F(Controller, AFormatOutsideTheMenuOpensTheNtscWindow) {
@@ -206,18 +200,12 @@ TEST_F(Controller, FrameStepsStopAtBothEndsAndShowThePosition) {
   seam::Key(Qt::Key_Escape);
   RunDialog(ClipFrame(105, 720, 480), 5, 3);
   EXPECT_EQ(lender.released, 3) << "every fetched frame is released";
-}
 
-TEST_F(Controller, AClipOfOneFrameHasOnePosition) {
-  seam::Then([&] {
-    EXPECT_EQ(TextOf(kSigClpM, 1), "0/0");
-    EXPECT_EQ(GetControl32BitMaximum(SimpleGetControlByID(seam::ModalWindow(), kSigClpS, 1)), 0);
-  });
+  seam::Then([&] { EXPECT_EQ(TextOf(kSigClpM, 1), "0/0") << "a clip of one frame"; });
   seam::Command(Cmd("Adva"));
-  seam::Command(Cmd("Revi"));
   seam::Key(Qt::Key_Escape);
   RunDialog(ClipFrame(0, 720, 480), 0, 1);
-  EXPECT_TRUE(lender.fetched.empty());
+  EXPECT_EQ(lender.fetched.size(), 3u) << "nothing more to fetch";
 }
 
 TEST_F(Controller, ResetKeepsTheFormatAndThePictureAndShowsTheDefaults) {
