@@ -25,7 +25,10 @@ OSStatus OpenWithDesktopOpener(const QString& path) {
   auto* process = new QProcess();
   process->setProgram(opener);
   process->setArguments({path});
+  // A viewer it starts may run for hours; nothing should pile up in our pipes meanwhile.
   process->setStandardInputFile(QProcess::nullDevice());
+  process->setStandardOutputFile(QProcess::nullDevice());
+  process->setStandardErrorFile(QProcess::nullDevice());
   QEventLoop loop;
   QObject::connect(process, &QProcess::finished, &loop, &QEventLoop::quit);
   QObject::connect(process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
