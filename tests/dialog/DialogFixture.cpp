@@ -35,7 +35,6 @@ ClipLender::ClipLender(RecordingHost& host) {
   host.getFrame = [this](int32_t frame, GWorldPtr* out, int16_t w, int16_t h, HYRefDVQuality, HYFrameCookie* cookie) {
     fetched.push_back(frame);
     *out = nullptr;
-    if (refuse) return HYPluginResult(kPluginCantGetNeededFrame);
     const Picture picture = ClipFrame(frame, w, h);
     GWorldPtr gw = nullptr;
     const Rect bounds{0, 0, h, w};
@@ -84,7 +83,6 @@ void DialogTest::SetUp() {
   pNewConfig(&config);
   ResetConfig(config, true);
   portsBefore = VantiroLivePortCount();
-  imagesBefore = LiveImageCount();
 }
 
 void DialogTest::TearDown() {

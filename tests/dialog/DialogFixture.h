@@ -30,7 +30,6 @@ class ClipLender {
   ClipLender& operator=(const ClipLender&) = delete;
   std::vector<int32_t> fetched;  // frame numbers asked for
   int released = 0;
-  bool refuse = false;  // answer kPluginCantGetNeededFrame with no frame
   long lentCount() const { return long(lent_.size()); }
 
  private:
@@ -72,7 +71,7 @@ class DialogTest : public ::testing::Test {
   RecordingHost host;
   ClipLender lender{host};
   pluginDataPtr config = nullptr;
-  long portsBefore = 0, imagesBefore = 0;
+  long portsBefore = 0;
 };
 
 // The bytes of a record, for comparisons.
