@@ -335,7 +335,7 @@ TEST(HelpWithoutTheBundle, ShowsTheNoticeAndReportsFailure) {
   EXPECT_EQ(alerts[0].text, "Cannot Locate Bundle. Proceed with caution. Crash imminent");
 }
 
-TEST_F(Controller, APictureChosenInACancelledDialogIsReleasedAndTheEarlierOneSurvives) {
+TEST_F(Controller, PicturesChosenInTheDialogAreReleasedByCancelAndReplacedOnesByOk) {
   CGImageRef earlier = LoadPicture(WritePictureFile(prefs, "earlier.png", 640, 480));
   config->theOriginalImage = earlier;
   const long images = LiveImageCount();
@@ -355,21 +355,16 @@ TEST_F(Controller, APictureChosenInACancelledDialogIsReleasedAndTheEarlierOneSur
   EXPECT_EQ(config->theOriginalImage, earlier);
   EXPECT_EQ(CGImageGetWidth(earlier), 640u) << "alive and whole";
   EXPECT_EQ(LiveImageCount(), images);
-}
 
-TEST_F(Controller, OkReleasesThePictureItReplaced) {
-  CGImageRef earlier = LoadPicture(WritePictureFile(prefs, "earlier.png", 640, 480));
-  config->theOriginalImage = earlier;
-  const long images = LiveImageCount();
-  const auto chosen = WritePictureFile(prefs, "chosen.png", 200, 100);
+  // OK releases the picture it replaced; the one chosen stays with the record.
   seam::Command(Cmd("Pict"));
-  seam::ChooseFile(chosen.string());
+  seam::ChooseFile(second.string());
   seam::Command(Cmd("Pict"));
   seam::CancelChooser();  // nothing changes
   seam::Key(Qt::Key_Return);
   RunDialog();
   ASSERT_NE(config->theOriginalImage, nullptr);
-  EXPECT_EQ(CGImageGetWidth(config->theOriginalImage), 200u);
+  EXPECT_EQ(CGImageGetWidth(config->theOriginalImage), 300u);
   EXPECT_EQ(LiveImageCount(), images) << "the earlier picture was released, the chosen one is held";
 
   WriteFile(prefs / "notes.txt", "not a picture");
