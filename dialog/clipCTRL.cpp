@@ -21,9 +21,19 @@ constexpr RGBColor kWhite{65535, 65535, 65535};
 
 int16_t Clamp16(int value) { return static_cast<int16_t>(std::clamp(value, -32768, 32767)); }
 
-Rect HandleSquare(Point corner) {
-  return Rect{Clamp16(corner.v - cHandleSize), Clamp16(corner.h - cHandleSize), Clamp16(corner.v + cHandleSize),
-              Clamp16(corner.h + cHandleSize)};
+Rect HandleSquare(Point corner, int scale = 1) {
+  const int reach = cHandleSize * scale;
+  return Rect{Clamp16(corner.v - reach), Clamp16(corner.h - reach), Clamp16(corner.v + reach),
+              Clamp16(corner.h + reach)};
+}
+
+// A one-pixel outline drawn `scale` times inwards, so that it keeps its width on a
+// dense screen.
+void FrameRectScaled(Rect r, int scale) {
+  for (int i = 0; i < scale; ++i) {
+    FrameRect(&r);
+    InsetRect(&r, 1, 1);
+  }
 }
 
 // Corners in handle order: top-left, top-right, bottom-left, bottom-right.
@@ -39,18 +49,111 @@ Point Corner(const Rect& r, int16_t handle) {
 // The handle whose corner lies opposite.
 int16_t Opposite(int16_t handle) { return static_cast<int16_t>(5 - handle); }
 
+// Rings of black, white and black at the four corners, each ring `scale` pixels wide.
+void DrawHandlesScaled(const Rect& theRect, int scale) {
+  PenMode(srcOr);
+  for (int16_t handle = kTopLeftHandle; handle <= kBottomRightHandle; ++handle) {
+    Rect ring = HandleSquare(Corner(theRect, handle), scale);
+    for (const RGBColor& colour : {kBlack, kWhite, kBlack}) {
+      RGBForeColor(&colour);
+      for (int i = 0; i < scale; ++i) {
+        FrameOval(&ring);
+        InsetRect(&ring, 1, 1);
+      }
+    }
+  }
+  PenNormal();
+}
+
+// The preview, the outline, the handles and the border in destRect of the current port,
+// drawn `scale` times as large as in the window's port.
+void DrawFrameScaled(const Rect& portRect, const Rect& destRect, int scale) {
+  const pluginWorkSpace& ws = gConfigWorkSpace;
+  CGrafPtr port = nullptr;
+  GetGWorld(&port, nullptr);
+  RGBBackColor(&kWhite);
+  RGBForeColor(&kBlack);
+  const Rect preview = GetPortRect(ws.theFXclip);
+  CopyBits(GetPortBitMapForCopyBits(ws.theFXclip), GetPortBitMapForCopyBits(port), &preview, &destRect, srcCopy,
+           nullptr);
+
+  ClipRect(&destRect);
+  RGBForeColor(&ws.theConfig->frameStartColor);
+  const Rect outline = Rel2Rect(ws.theConfig->startRel, destRect);
+  FrameRectScaled(outline, scale);
+  if (ws.activeRel == 1) DrawHandlesScaled(outline, scale);
+
+  ClipRect(&portRect);
+  RGBForeColor(&kBlack);
+  FrameRectScaled(destRect, scale);
+}
+
+// On a dense screen the window shows a copy drawn at the screen's resolution over the
+// port's pixels, since a picture scaled up from the port looks soft.
+void DrawScaledCopy(ControlRef control, const Rect& bounds) {
+  const int scale = VantiroGetWindowScale(GetControlOwner(control));
+  GWorldPtr copy = nullptr;
+  if (scale > 1) {
+    const Rect dest{0, 0, Clamp16((bounds.bottom - bounds.top) * scale), Clamp16((bounds.right - bounds.left) * scale)};
+    copy = AllocateRectGWorld(dest);
+    if (copy != nullptr) {
+      vantiro::PortScope scope(copy);
+      DrawFrameScaled(dest, dest, scale);
+    }
+  }
+  VantiroSetControlScaledImage(control, copy);
+  if (copy != nullptr) DisposeGWorld(copy);
+}
+
+void ShowFrame(ControlRef control) {
+  const Rect bounds = GetControlBox(control);
+  DrawFrameContents(GetControlOwner(control), bounds);
+  DrawScaledCopy(control, bounds);
+}
+
 void DrawControl(ControlRef control) {
   if (gConfigWorkSpace.theFXclip == nullptr) return;  // no preview outside a dialog
-  WindowRef window = GetControlOwner(control);
+  if (IsDimmedHilite(GetControlHilite(control)))
+    VantiroSetControlScaledImage(control, nullptr);  // the port's picture stays as it was
+  else
+    ShowFrame(control);
+}
+
+// Puts an edited rectangle into the record and shows its preview.
+void ApplyEdit(ControlRef control, const Rect& edited, const Rect& bounds) {
+  pluginWorkSpace& ws = gConfigWorkSpace;
+  PutCurrentRel(Rect2Rel(edited, bounds));
+  CallPixelEffect(ws.sourceClip, ws.theFXclip);
+  ShowFrame(control);
+}
+
+// Arrow keys move the rectangle by a pixel of the frame editor, ten with Shift; with
+// Option (Alt or Ctrl) they resize it about its centre, as an Option drag of a corner.
+bool MoveByKey(ControlRef control, char key, uint32_t modifiers) {
+  int dh = 0, dv = 0;
+  switch (key) {
+    case kLeftArrowCharCode: dh = -1; break;
+    case kRightArrowCharCode: dh = 1; break;
+    case kUpArrowCharCode: dv = -1; break;
+    case kDownArrowCharCode: dv = 1; break;
+    default: return false;
+  }
+  const int step = (modifiers & shiftMask) != 0 ? 10 : 1;
+  const Point from{0, 0}, to{Clamp16(dv * step), Clamp16(dh * step)};
   const Rect bounds = GetControlBox(control);
-  if (!IsDimmedHilite(GetControlHilite(control))) DrawFrameContents(window, bounds);
+  const relRect origRel = GetCurrentRel();
+  Rect edited = Rel2Rect(origRel, bounds);
+  if ((modifiers & optionMask) != 0)
+    DragCorner(kBottomRightHandle, edited, from, to, optionMask, bounds, origRel);
+  else
+    DragRect(edited, from, to, modifiers);
+  ApplyEdit(control, edited, bounds);
+  return true;
 }
 
 // One drag, from the press to the release: every step that lands inside the control
 // updates the rectangle, renders the preview and draws it.
 void TrackDrag(ControlRef control, EventRef event) {
-  pluginWorkSpace& ws = gConfigWorkSpace;
-  WindowRef window = GetControlOwner(control);
   Point start{};
   uint32_t modifiers = 0;
   GetEventParameter(event, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof start, nullptr, &start);
@@ -77,9 +180,7 @@ void TrackDrag(ControlRef control, EventRef event) {
       working = origRect;
       DragCorner(part, working, start, now, modifiers, bounds, origRel);
     }
-    PutCurrentRel(Rect2Rel(working, bounds));
-    CallPixelEffect(ws.sourceClip, ws.theFXclip);
-    DrawFrameContents(window, bounds);
+    ApplyEdit(control, working, bounds);
   }
 }
 
@@ -88,18 +189,29 @@ void TrackDrag(ControlRef control, EventRef event) {
 void RegisterClipCtrl() {
   RegisterDialogControlClass(lgClipClass, cClipCtrlID, ClipCtrlControlHandler,
                              {kEventControlDraw, kEventControlHitTest, kEventControlHit, kEventControlActivate,
-                              kEventControlOwningWindowChanged, kEventControlTrack});
+                              kEventControlOwningWindowChanged, kEventControlTrack},
+                             true);
 }
 
 void UnregisterClipCtrl() { UnregisterDialogControlClass(lgClipClass); }
 
 OSStatus ClipCtrlControlHandler(EventHandlerCallRef, EventRef theEvent, void*) {
+  constexpr uint32_t kKeyEvent = 0;  // no control event has this kind
   ControlRef control = EventControl(theEvent);
   WindowRef window = GetControlOwner(control);
   OSStatus status = noErr;
   {
     vantiro::PortScope scope(GetWindowPort(window));
-    switch (GetEventKind(theEvent)) {
+    switch (GetEventClass(theEvent) == kEventClassKeyboard ? kKeyEvent : GetEventKind(theEvent)) {
+      case kKeyEvent: {
+        char key = 0;
+        uint32_t modifiers = 0;
+        GetEventParameter(theEvent, kEventParamKeyMacCharCodes, typeChar, nullptr, sizeof key, nullptr, &key);
+        GetEventParameter(theEvent, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof modifiers, nullptr,
+                          &modifiers);
+        status = MoveByKey(control, key, modifiers) ? noErr : eventNotHandledErr;
+        break;
+      }
       case kEventControlDraw:
       case kEventControlActivate:
       case kEventControlOwningWindowChanged:
@@ -138,39 +250,13 @@ int16_t IsHandleHit(const Rect& theRect, Point theLoc) {
   return PtInRect(theLoc, &theRect) ? kInsideRect : kNoHandle;
 }
 
-void DrawHandles(const Rect& theRect) {
-  PenMode(srcOr);
-  for (int16_t handle = kTopLeftHandle; handle <= kBottomRightHandle; ++handle) {
-    Rect ring = HandleSquare(Corner(theRect, handle));
-    for (const RGBColor& colour : {kBlack, kWhite, kBlack}) {
-      RGBForeColor(&colour);
-      FrameOval(&ring);
-      InsetRect(&ring, 1, 1);
-    }
-  }
-  PenNormal();
-}
+void DrawHandles(const Rect& theRect) { DrawHandlesScaled(theRect, 1); }
 
 void DrawFrameContents(WindowRef theWindow, const Rect& destRect) {
-  const pluginWorkSpace& ws = gConfigWorkSpace;
-  CGrafPtr port = GetWindowPort(theWindow);
-  RGBBackColor(&kWhite);
-  RGBForeColor(&kBlack);
-  const Rect preview = GetPortRect(ws.theFXclip);
-  CopyBits(GetPortBitMapForCopyBits(ws.theFXclip), GetPortBitMapForCopyBits(port), &preview, &destRect, srcCopy,
-           nullptr);
-
   Rect portRect;
   GetWindowPortBounds(theWindow, &portRect);
-  ClipRect(&destRect);
-  RGBForeColor(&ws.theConfig->frameStartColor);
-  const Rect outline = Rel2Rect(ws.theConfig->startRel, destRect);
-  FrameRect(&outline);
-  if (ws.activeRel == 1) DrawHandles(outline);
-
-  ClipRect(&portRect);
-  RGBForeColor(&kBlack);
-  FrameRect(&destRect);
+  vantiro::PortScope scope(GetWindowPort(theWindow));
+  DrawFrameScaled(portRect, destRect, 1);
 }
 
 void DragRect(Rect& theRect, Point oldPt, Point newPt, uint32_t) {

@@ -7,9 +7,10 @@
 #include "support/commonprocs.h"
 
 void RegisterDialogControlClass(DialogControlClass& theClass, const char* classID, EventHandlerProcPtr handler,
-                                std::initializer_list<uint32_t> kinds) {
+                                std::initializer_list<uint32_t> kinds, bool hearsKeys) {
   std::vector<EventTypeSpec> events;
   for (uint32_t kind : kinds) events.push_back({kEventClassControl, kind});
+  if (hearsKeys) events.push_back({kEventClassKeyboard, kEventRawKeyDown});
   theClass.handler = NewEventHandlerUPP(handler);
   RegisterToolboxObjectClass(CFSTR(classID), nullptr, events.size(), events.data(), theClass.handler, nullptr,
                              &theClass.classRef);

@@ -34,10 +34,10 @@ struct DialogControlClass {
   ToolboxObjectClassRef classRef = nullptr;
   EventHandlerUPP handler = nullptr;
 };
-// Makes the class known for the given control event kinds (class 'cntl'), with no base
-// class and no user data.
+// Makes the class known for the given control event kinds (class 'cntl'), and for the
+// keys pressed while it has the focus if it asks, with no base class and no user data.
 void RegisterDialogControlClass(DialogControlClass& theClass, const char* classID, EventHandlerProcPtr handler,
-                                std::initializer_list<uint32_t> kinds);
+                                std::initializer_list<uint32_t> kinds, bool hearsKeys = false);
 void UnregisterDialogControlClass(DialogControlClass& theClass);
 
 // The control a control event is about (its direct object).

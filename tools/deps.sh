@@ -5,7 +5,7 @@ VANTIRO_PACKAGES=(
   libgtest-dev libbenchmark-dev
   libpixman-1-dev
   qt6-base-dev qt6-tools-dev libqt6uitools6 qt6-image-formats-plugins
-  xvfb xauth
+  xvfb xauth x11-utils
   frei0r-plugins-dev melt dpkg-dev
   ffmpeg libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 )

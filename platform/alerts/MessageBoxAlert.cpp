@@ -45,6 +45,7 @@ int16_t PresentInMessageBox(const AlertContent& alert) {
   if (alert.defaultButton >= 1 && alert.defaultButton <= static_cast<int>(buttons.size()))
     box.setDefaultButton(buttons[static_cast<std::size_t>(alert.defaultButton - 1)]);
   if (!buttons.empty()) box.setEscapeButton(buttons.size() >= 2 ? buttons[1] : buttons[0]);
+  MakeDialogOfInnermostWindow(&box);
   {
     ModalScope scope(&box, nullptr);
     box.exec();

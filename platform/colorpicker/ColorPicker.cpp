@@ -15,6 +15,7 @@ OSErr NPickColor(NColorPickerInfo* info) {
   dialog.setWindowModality(Qt::ApplicationModal);
   info->newColorChosen = false;
   int answer;
+  vantiro::MakeDialogOfInnermostWindow(&dialog);
   {
     vantiro::ModalScope scope(&dialog, nullptr);
     answer = dialog.exec();

@@ -40,7 +40,10 @@ enum : uint32_t {
   kEventClassCommand = FOUR_CHAR_CODE('c', 'm', 'd', 's'),
   kEventClassControl = FOUR_CHAR_CODE('c', 'n', 't', 'l'),
   kEventClassWindow = FOUR_CHAR_CODE('w', 'i', 'n', 'd'),
+  kEventClassKeyboard = FOUR_CHAR_CODE('k', 'e', 'y', 'b'),
 };
+// A key pressed while a custom control has the keyboard focus goes to that control.
+enum : uint32_t { kEventRawKeyDown = 1 };
 enum : uint32_t { kEventCommandProcess = 1 };
 enum : uint32_t {
   kEventControlHit = 1,
@@ -56,6 +59,7 @@ enum : EventParamName {
   kEventParamDirectObject = FOUR_CHAR_CODE('-', '-', '-', '-'),
   kEventParamMouseLocation = FOUR_CHAR_CODE('m', 'l', 'o', 'c'),
   kEventParamKeyModifiers = FOUR_CHAR_CODE('k', 'm', 'o', 'd'),
+  kEventParamKeyMacCharCodes = FOUR_CHAR_CODE('k', 'c', 'h', 'r'),
   kEventParamControlPart = FOUR_CHAR_CODE('c', 'p', 'r', 't'),
   kEventParamGrafPort = FOUR_CHAR_CODE('g', 'r', 'a', 'f'),
   kEventParamControlOriginalOwningWindow = FOUR_CHAR_CODE('o', 'o', 'w', 'n'),
@@ -69,6 +73,15 @@ enum : EventParamType {
   typeUInt32 = FOUR_CHAR_CODE('m', 'a', 'g', 'n'),
   typeControlPartCode = FOUR_CHAR_CODE('c', 'p', 'r', 't'),
   typeGrafPtr = FOUR_CHAR_CODE('g', 'r', 'a', 'f'),
+  typeChar = FOUR_CHAR_CODE('T', 'E', 'X', 'T'),
+};
+// Character codes of the keys a control may take.
+enum : char {
+  kLeftArrowCharCode = 0x1C,
+  kRightArrowCharCode = 0x1D,
+  kUpArrowCharCode = 0x1E,
+  kDownArrowCharCode = 0x1F,
+  kSpaceCharCode = 0x20,
 };
 
 // The key-modifier word. Shift is Shift; Option is Alt, and Ctrl counts as Option too,

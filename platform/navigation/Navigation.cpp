@@ -117,6 +117,7 @@ OSErr NavGetFile(AEDesc*, NavReplyRecord* reply, NavDialogOptions* options, NavE
         new TypeListFilter(std::vector<OSType>(list.osType, list.osType + list.osTypeCount), list.componentSignature));
   }
   int answer;
+  vantiro::MakeDialogOfInnermostWindow(&chooser);
   {
     vantiro::ModalScope scope(&chooser, nullptr);
     answer = chooser.exec();

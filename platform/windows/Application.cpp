@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QByteArray>
+#include <QWindow>
 #include <cstdio>
 #include <vector>
 
@@ -79,6 +80,16 @@ ModalScope::~ModalScope() {
 
 QWidget* InnermostModalWidget() { return ModalStack().empty() ? nullptr : ModalStack().back().widget; }
 WindowRef InnermostModalWindow() { return ModalStack().empty() ? nullptr : ModalStack().back().window; }
+void MakeDialogOfInnermostWindow(QWidget* top) {
+  if (top == nullptr || top->isVisible()) return;
+  top->setWindowFlag(Qt::Dialog);
+  QWidget* owner = InnermostModalWidget();
+  if (owner == nullptr) owner = QApplication::activeWindow();
+  if (owner == nullptr || owner->window() == top || owner->window()->windowHandle() == nullptr) return;
+  top->winId();  // the native window the transient parent belongs to
+  if (QWindow* window = top->windowHandle()) window->setTransientParent(owner->window()->windowHandle());
+}
+
 void SetModalStartHook(ModalStartHook hook) { gModalStartHook = hook; }
 
 }  // namespace vantiro

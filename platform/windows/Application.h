@@ -26,6 +26,10 @@ class ModalScope {
   ModalScope& operator=(const ModalScope&) = delete;
 };
 QWidget* InnermostModalWidget();  // nil when no modal loop runs
+// Makes a top-level widget, not yet shown, a dialog of the window it is opened from (the
+// innermost modal one, else the active one), so that a window manager keeps it above
+// that window instead of letting it fall behind a modal one.
+void MakeDialogOfInnermostWindow(QWidget* top);
 WindowRef InnermostModalWindow();  // nil when the innermost loop is no window's
 // Called when a modal loop is about to run, for the test seam.
 using ModalStartHook = void (*)();

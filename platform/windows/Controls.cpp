@@ -6,8 +6,13 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QRadioButton>
+#include <QWheelEvent>
+#include <QtEndian>
+#include <cmath>
 #include <algorithm>
 #include <cstring>
 #include <map>
@@ -77,8 +82,69 @@ bool Inside(ControlRef control, Point where) {
   return PtInRect(where, &bounds);
 }
 
+// What is set up while a click or a key is handled, as the toolbox does: the window kept
+// alive, its port current and the event's modifiers readable; all undone afterwards.
+class UserEventScope {
+ public:
+  UserEventScope(WindowRef window, uint32_t modifiers) : window_(window), busy_(window) {
+    GetPort(&savedPort_);
+    SetPortWindowPort(window);
+    Mouse().eventModifiers = modifiers;
+    Mouse().haveEventModifiers = true;
+  }
+  ~UserEventScope() {
+    Mouse().haveEventModifiers = false;
+    FlushWindow(window_);
+    if (!window_->disposed) SetPort(savedPort_);
+  }
+  UserEventScope(const UserEventScope&) = delete;
+  UserEventScope& operator=(const UserEventScope&) = delete;
+
+ private:
+  WindowRef window_;
+  BusyWindow busy_;
+  GrafPtr savedPort_ = nullptr;
+};
+
+// Space presses a custom control as a click does: a hit on its part 1.
+OSStatus StandardKeyHandling(ControlRef control, EventRef event) {
+  char key = 0;
+  GetParam(event, kEventParamKeyMacCharCodes, typeChar, &key);
+  if (GetEventKind(event) != kEventRawKeyDown || key != kSpaceCharCode) return eventNotHandledErr;
+  uint32_t modifiers = 0;
+  GetParam(event, kEventParamKeyModifiers, typeUInt32, &modifiers);
+  ControlEvent hit(control, kEventControlHit);
+  SetParam(hit.event, kEventParamControlPart, typeControlPartCode, ControlPartCode{1});
+  SetParam(hit.event, kEventParamKeyModifiers, typeUInt32, modifiers);
+  hit.Send(control);
+  return noErr;
+}
+
+// The character code of a key a custom control may take; 0 for others.
+char CharCodeOf(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_Left: return kLeftArrowCharCode;
+    case Qt::Key_Right: return kRightArrowCharCode;
+    case Qt::Key_Up: return kUpArrowCharCode;
+    case Qt::Key_Down: return kDownArrowCharCode;
+    case Qt::Key_Space: return kSpaceCharCode;
+    default: return 0;
+  }
+}
+
+// Pop-up menus ignore the mouse wheel: Qt would choose the next item and report it as
+// picked, and a pop-up changes only when the user picks an item.
+class WheelGuard : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Wheel; }
+};
+
 // What the toolbox does with a control event that no handler took.
 OSStatus StandardControlHandling(ControlRef control, EventRef event) {
+  if (GetEventClass(event) == kEventClassKeyboard) return StandardKeyHandling(control, event);
   switch (GetEventKind(event)) {
     case kEventControlHitTest: {
       Point where{};
@@ -163,6 +229,7 @@ void ConnectSignals(ControlRef c, QObject* context) {
       if (c->command != 0) VantiroSendWindowCommand(c->owner, c->command);
     });
   } else if (auto* popUp = PopUpOf(c)) {
+    popUp->installEventFilter(new WheelGuard(context));
     QObject::connect(popUp, &QComboBox::activated, context, [c](int) {
       if (c->command != 0) VantiroSendWindowCommand(c->owner, c->command);
     });
@@ -190,7 +257,43 @@ ControlRef ControlForWidget(const QWidget* widget) {
   return nullptr;
 }
 
-CustomControlWidget::CustomControlWidget(QWidget* parent) : QWidget(parent) {}
+CustomControlWidget::CustomControlWidget(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::StrongFocus); }
+
+void CustomControlWidget::keyPressEvent(QKeyEvent* event) {
+  const char key = CharCodeOf(event->key());
+  if (control == nullptr || key == 0 || !PressKeyOnCustomControl(control, key, KeyModifiersFromQt(event->modifiers())))
+    QWidget::keyPressEvent(event);  // Return, Escape and Tab go on to the window
+}
+
+void CustomControlWidget::paintEvent(QPaintEvent*) {
+  if (!hasFocus()) return;  // the control's looks are in the window's port
+  QPainter painter(this);
+  QPen pen(palette().color(QPalette::Highlight), 2);
+  painter.setPen(pen);
+  painter.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+}
+
+void CustomControlWidget::focusInEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusInEvent(event);
+}
+
+void CustomControlWidget::focusOutEvent(QFocusEvent* event) {
+  update();
+  QWidget::focusOutEvent(event);
+}
+
+bool PressKeyOnCustomControl(ControlRef control, char key, uint32_t modifiers) {
+  UserEventScope scope(control->owner, modifiers);
+  EventRef event = nullptr;
+  CreateEvent(nullptr, kEventClassKeyboard, kEventRawKeyDown, 0, 0, &event);
+  SetParam(event, kEventParamDirectObject, typeControlRef, control);
+  SetParam(event, kEventParamKeyMacCharCodes, typeChar, key);
+  SetParam(event, kEventParamKeyModifiers, typeUInt32, modifiers);
+  const OSStatus status = SendEventToEventTarget(event, control->target);
+  ReleaseEvent(event);
+  return status == noErr;
+}
 
 void CustomControlWidget::mousePressEvent(QMouseEvent* event) {
   if (control == nullptr || event->button() != Qt::LeftButton) return;
@@ -200,14 +303,8 @@ void CustomControlWidget::mousePressEvent(QMouseEvent* event) {
 
 void ClickCustomControl(ControlRef control, QPoint where, uint32_t modifiers) {
   WindowRef window = control->owner;
-  BusyWindow busy(window);
-  // Like the toolbox, a click is handled with the control's window port current.
-  GrafPtr savedPort = nullptr;
-  GetPort(&savedPort);
-  SetPortWindowPort(window);
+  UserEventScope scope(window, modifiers);
   const Point point = PointOf(where);
-  Mouse().eventModifiers = modifiers;
-  Mouse().haveEventModifiers = true;
   ControlPartCode part = HitTest(control, point, modifiers);
   if (part != kControlNoPart && !window->disposed) {
     ControlEvent track(control, kEventControlTrack);
@@ -225,9 +322,6 @@ void ClickCustomControl(ControlRef control, QPoint where, uint32_t modifiers) {
     SetParam(hit.event, kEventParamKeyModifiers, typeUInt32, modifiers);
     hit.Send(control);
   }
-  Mouse().haveEventModifiers = false;
-  FlushWindow(window);
-  if (!window->disposed) SetPort(savedPort);
 }
 
 void DrawCustomControl(ControlRef control) {
@@ -530,4 +624,28 @@ OSStatus UnregisterToolboxObjectClass(ToolboxObjectClassRef classRef) {
   vantiro::Classes().erase(classRef->classID);
   delete classRef;
   return noErr;
+}
+
+int VantiroGetWindowScale(WindowRef window) {
+  if (window == nullptr || !window->widget) return 1;
+  return std::max(1, static_cast<int>(std::lround(window->widget->devicePixelRatioF())));
+}
+
+void VantiroSetControlScaledImage(ControlRef control, GWorldPtr picture) {
+  if (control == nullptr) return;
+  control->scaledImage = QImage();
+  if (picture != nullptr) {
+    Rect bounds;
+    GetPortBounds(picture, &bounds);
+    PixMapHandle pm = GetGWorldPixMap(picture);
+    const auto* base = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm));
+    QImage image(bounds.right - bounds.left, bounds.bottom - bounds.top, QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < image.height(); ++y) {
+      const auto* from = reinterpret_cast<const uint32_t*>(base + y * GetPixRowBytes(pm));
+      auto* to = reinterpret_cast<uint32_t*>(image.scanLine(y));
+      for (int x = 0; x < image.width(); ++x) to[x] = qFromBigEndian(from[x]);  // bytes alpha, red, green, blue
+    }
+    control->scaledImage = image;
+  }
+  vantiro::FlushWindow(control->owner);
 }

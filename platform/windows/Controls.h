@@ -93,12 +93,23 @@ ControlActionUPP GetControlAction(ControlRef control);
 // Custom control classes. The handler gets the control events it asked for (draw, hit
 // test, hit, track, activate, owning window changed), the control as direct object.
 // Mouse locations are window-local; a hit test stores its part in kEventParamControlPart.
+// A custom control takes the keyboard focus (Tab, a click) and hears the keys pressed
+// then as kEventRawKeyDown (class kEventClassKeyboard) with kEventParamKeyMacCharCodes
+// and kEventParamKeyModifiers; Space that no handler takes is a hit on part 1.
 // hiObjectClassExistsErr for an identifier already registered; unregistering while
 // controls of the class exist fails with hiObjectClassHasInstancesErr.
 OSStatus RegisterToolboxObjectClass(CFStringRef classID, ToolboxObjectClassRef baseClass, ItemCount numEvents,
                                     const EventTypeSpec* eventList, EventHandlerUPP handler, void* userData,
                                     ToolboxObjectClassRef* outClassRef);
 OSStatus UnregisterToolboxObjectClass(ToolboxObjectClassRef classRef);
+
+// Device pixels per pixel of the window's port on its screen, rounded to a whole number
+// (1 for a hidden window or a plain screen).
+int VantiroGetWindowScale(WindowRef window);
+// A picture of a custom control drawn at its window's scale, shown over the control's
+// port pixels so that it looks sharp on a dense screen; the pixels are copied. Nil
+// removes it.
+void VantiroSetControlScaledImage(ControlRef control, GWorldPtr picture);
 
 namespace vantiro {
 

@@ -2,6 +2,7 @@
 // services (and the test seam) include this.
 #pragma once
 
+#include <QImage>
 #include <QPointer>
 #include <QWidget>
 #include <memory>
@@ -48,6 +49,7 @@ struct OpaqueControlRef {
   ToolboxObjectClassRef cls = nullptr;
   bool settingByCode = false;  // values set by code call no action procedure
   bool needsDraw = true;       // a custom control not drawn since it last changed
+  QImage scaledImage;          // shown over the control's port pixels on a dense screen
 };
 
 struct OpaqueWindowPtr {
@@ -105,6 +107,8 @@ void AdoptControls(WindowRef window, const std::vector<std::pair<QWidget*, Toolb
 void DisposeControls(WindowRef window);
 // A mouse press on a custom control: hit test, track, hit.
 void ClickCustomControl(ControlRef control, QPoint where, uint32_t modifiers);
+// A key pressed on a custom control with the focus; false when nobody took it.
+bool PressKeyOnCustomControl(ControlRef control, char key, uint32_t modifiers);
 // Activation follows the modal loops: the innermost modal window is the active one.
 void SetWindowActive(WindowRef window, bool active);
 
@@ -127,6 +131,7 @@ class WindowWidget : public QWidget {
 };
 
 // Stands in the layout for a control of a registered class; its looks are in the port.
+// Takes the keyboard focus by Tab or a click and passes keys on as raw key events.
 class CustomControlWidget : public QWidget {
  public:
   explicit CustomControlWidget(QWidget* parent);
@@ -134,6 +139,10 @@ class CustomControlWidget : public QWidget {
 
  protected:
   void mousePressEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void paintEvent(QPaintEvent* event) override;  // the focus ring
+  void focusInEvent(QFocusEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 };
 
 }  // namespace vantiro

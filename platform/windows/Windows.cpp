@@ -159,6 +159,12 @@ void WindowWidget::paintEvent(QPaintEvent* event) {
   }
   QPainter painter(this);
   painter.drawImage(area.topLeft(), shown);
+  // Controls drawn at the screen's own resolution cover their port pixels.
+  for (auto& control : window_->controls)
+    if (!control->scaledImage.isNull() && control->widget && control->widget->isVisible()) {
+      const QRect bounds(control->widget->mapTo(this, QPoint(0, 0)), control->widget->size());
+      if (bounds.intersects(event->rect())) painter.drawImage(bounds, control->scaledImage);
+    }
 }
 
 void WindowWidget::closeEvent(QCloseEvent* event) {
@@ -174,6 +180,13 @@ void WindowWidget::keyPressEvent(QKeyEvent* event) {
     return;
   }
   if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    // As on this desktop, Return presses the push button with the keyboard focus; only
+    // without one does it press the default button.
+    if (auto* focused = qobject_cast<QPushButton*>(focusWidget()); focused != nullptr && focused->isVisible() &&
+                                                                    focused->isEnabled()) {
+      focused->click();
+      return;
+    }
     for (auto* button : findChildren<QPushButton*>())
       if (button->isDefault() && button->isVisible() && button->isEnabled()) {
         button->click();
@@ -249,6 +262,7 @@ void ShowWindow(WindowRef window) {
     if (control->kind == vantiro::ControlKind::Custom && control->widget && !control->widget->isHidden())
       vantiro::DrawCustomControl(control.get());
   window->active = true;
+  vantiro::MakeDialogOfInnermostWindow(window->widget);
   window->widget->show();
 }
 

@@ -1,6 +1,12 @@
 #include "tests/dialog/DialogFixture.h"
 
 #include <QDir>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QWheelEvent>
+#include <QWidget>
+#include <QWindow>
+#include <functional>
 #include <QPainter>
 #include <cstdlib>
 #include <cstring>
@@ -9,6 +15,7 @@
 #include "model/Globals.h"
 #include "model/pascalFX.h"
 #include "model/prefsloader.h"
+#include "platform/windows/Application.h"
 #include "platform/coregraphics/CGImage.h"
 #include "platform/memory/Memory.h"
 #include "platform/quickdraw/QuickDraw.h"
@@ -28,7 +35,6 @@ ClipLender::ClipLender(RecordingHost& host) {
   host.getFrame = [this](int32_t frame, GWorldPtr* out, int16_t w, int16_t h, HYRefDVQuality, HYFrameCookie* cookie) {
     fetched.push_back(frame);
     *out = nullptr;
-    if (refuse) return HYPluginResult(kPluginCantGetNeededFrame);
     const Picture picture = ClipFrame(frame, w, h);
     GWorldPtr gw = nullptr;
     const Rect bounds{0, 0, h, w};
@@ -77,7 +83,6 @@ void DialogTest::SetUp() {
   pNewConfig(&config);
   ResetConfig(config, true);
   portsBefore = VantiroLivePortCount();
-  imagesBefore = LiveImageCount();
 }
 
 void DialogTest::TearDown() {
@@ -123,6 +128,39 @@ QImage DialogTest::Screenshot(const std::string& name) {
   const char* artifacts = std::getenv("VANTIRO_TEST_ARTIFACTS");
   if (artifacts != nullptr) shot.save(QDir(artifacts).filePath(QString::fromStdString(name)));
   return shot;
+}
+
+namespace {
+
+bool TabUntil(const std::function<bool(QWidget*)>& wanted) {
+  QWidget* top = InnermostModalWidget();
+  for (int presses = 0; presses < 60; ++presses) {
+    if (top->focusWidget() != nullptr && wanted(top->focusWidget())) return true;
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
+    QCoreApplication::sendEvent(top->windowHandle(), &press);
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Tab, Qt::NoModifier);
+    QCoreApplication::sendEvent(top->windowHandle(), &release);
+  }
+  return false;
+}
+
+}  // namespace
+
+bool DialogTest::TabTo(const Rect& area) {
+  const QRect wanted(area.left, area.top, area.right - area.left, area.bottom - area.top);
+  return TabUntil([&](QWidget* w) { return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size()) == wanted; });
+}
+
+bool DialogTest::TabToButton(const char* command) {
+  return TabUntil([&](QWidget* w) { return w->property("command").toString() == QLatin1String(command); });
+}
+
+void DialogTest::Wheel(Point where, int delta) {
+  QWidget* top = InnermostModalWidget();
+  const QPointF local(where.h, where.v);
+  QWheelEvent wheel(local, top->mapToGlobal(local), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
+                    Qt::NoScrollPhase, false);
+  QCoreApplication::sendEvent(top->windowHandle(), &wheel);
 }
 
 std::vector<uint8_t> Bytes(pluginDataPtr config) {

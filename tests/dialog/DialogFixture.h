@@ -30,7 +30,6 @@ class ClipLender {
   ClipLender& operator=(const ClipLender&) = delete;
   std::vector<int32_t> fetched;  // frame numbers asked for
   int released = 0;
-  bool refuse = false;  // answer kPluginCantGetNeededFrame with no frame
   long lentCount() const { return long(lent_.size()); }
 
  private:
@@ -60,13 +59,19 @@ class DialogTest : public ::testing::Test {
   static std::string TextOf(OSType signature, int16_t id);
   // Saves a picture of the innermost window as an artifact.
   static QImage Screenshot(const std::string& name);
+  // Presses Tab in the innermost window until the control at `area` (or the push button
+  // sending `command`) has the keyboard focus; false when the focus never gets there.
+  static bool TabTo(const Rect& area);
+  static bool TabToButton(const char* command);
+  // A wheel step (a notch is 120, negative down) over a point of the innermost window.
+  static void Wheel(Point where, int delta);
 
   bool useBuiltBundle = true;  // false: the test registers a bundle of its own first
   ScratchFolder prefs;
   RecordingHost host;
   ClipLender lender{host};
   pluginDataPtr config = nullptr;
-  long portsBefore = 0, imagesBefore = 0;
+  long portsBefore = 0;
 };
 
 // The bytes of a record, for comparisons.

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <QWidget>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 
@@ -46,11 +48,22 @@ class About : public ::testing::Test {
   }
 };
 
-TEST_F(About, ShowsTheNameAndTheVersionOfThisBuild) {
+TEST_F(About, ShowsTheNameAndTheVersionOfThisBuildAndGivesTheCurrentPortBack) {
+  GWorldPtr mine = nullptr;
+  const Rect bounds{0, 0, 4, 4};
+  ASSERT_EQ(NewGWorld(&mine, 32, &bounds, nullptr, nullptr, 0), noErr);
+  SetGWorld(mine, nullptr);
   std::vector<std::string> texts;
   QImage shot;
   ReadAndClose(&texts, &shot);
   ShowAbout();
+  seam::Key(Qt::Key_Escape);  // Cancel closes it too
+  ShowAbout();
+  GrafPtr now = nullptr;
+  GetPort(&now);
+  EXPECT_EQ(now, mine);
+  SetGWorld(nullptr, nullptr);
+  DisposeGWorld(mine);
   ASSERT_EQ(texts.size(), 2u);
   EXPECT_EQ(texts[0], "Vantiro");
 #if defined(__powerpc__) || defined(__ppc__)
@@ -66,36 +79,55 @@ TEST_F(About, ShowsTheNameAndTheVersionOfThisBuild) {
   EXPECT_TRUE(shot.save(QString::fromStdString((std::filesystem::path(artifacts) / name).string())));
 }
 
-TEST_F(About, OpensTwiceOverAnotherWindowWithTheSameTextsAndLeavesItAsItWas) {
-  vantiro::test::ScratchBundle host("com.tolvane.test.host");
-  host.AddWindow("pelmora", "configNTSC",
-                 vantiro::test::Layout(vantiro::test::Widget("QSlider", "s", 10, 10, 200, 24, "Sldr", 1, "",
-                                                             "<property name=\"maximum\"><number>100</number></property>"
-                                                             "<property name=\"orientation\"><enum>Qt::Horizontal</enum></property>") +
-                                       vantiro::test::Widget("QPushButton", "i", 10, 50, 80, 30, "", 0, "Info")));
-  WindowRef dialog = OpenNibWindowFromCFBundle("com.tolvane.test.host", "", "configNTSC");
-  SimpleSetControlValueByID(dialog, FOUR_CHAR_CODE('S', 'l', 'd', 'r'), 1, 42);
-  struct Commands {
-    WindowRef window;
-    int infos = 0;
-  } commands{dialog};
-  const EventTypeSpec kinds[] = {{kEventClassCommand, kEventCommandProcess}};
-  InstallWindowEventHandler(
-      dialog,
-      [](EventHandlerCallRef, EventRef event, void* data) -> OSStatus {
-        auto* c = static_cast<Commands*>(data);
-        HICommand command{};
-        GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof command, nullptr, &command);
-        if (CommandID2Str(command.commandID) == "Info") {
-          ++c->infos;
-          ShowAbout();
-          return noErr;
-        }
-        if (command.commandID == kHICommandOK) QuitAppModalLoopForWindow(c->window);
-        return command.commandID == kHICommandOK ? noErr : eventNotHandledErr;
-      },
-      1, kinds, &commands, nullptr);
+// A dialog of another bundle with a slider and a button that opens the about window.
+class AboutOverADialog : public About {
+ protected:
+  void SetUp() override {
+    About::SetUp();
+    host.AddWindow("pelmora", "configNTSC",
+                   vantiro::test::Layout(vantiro::test::Widget("QSlider", "s", 10, 10, 200, 24, "Sldr", 1, "",
+                                                               "<property name=\"maximum\"><number>100</number></property>"
+                                                               "<property name=\"orientation\"><enum>Qt::Horizontal</enum></property>") +
+                                         vantiro::test::Widget("QPushButton", "i", 10, 50, 80, 30, "", 0, "Info")));
+    dialog = OpenNibWindowFromCFBundle("com.tolvane.test.host", "", "configNTSC");
+    commands.window = dialog;
+    const EventTypeSpec kinds[] = {{kEventClassCommand, kEventCommandProcess}};
+    InstallWindowEventHandler(dialog, HandleCommand, 1, kinds, &commands, nullptr);
+  }
+  void TearDown() override {
+    EXPECT_EQ(vantiro::LiveWindowCount(), 1) << "only the dialog is left";
+    DisposeWindow(dialog);
+    About::TearDown();
+  }
+  // Runs the dialog; the steps queued before end with OK.
+  void Run() {
+    seam::Command(kHICommandOK);
+    ShowWindow(dialog);
+    RunAppModalLoopForWindow(dialog);
+  }
+  static OSStatus HandleCommand(EventHandlerCallRef, EventRef event, void* data) {
+    auto* c = static_cast<Commands*>(data);
+    HICommand command{};
+    GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof command, nullptr, &command);
+    if (CommandID2Str(command.commandID) == "Info") {
+      ++c->infos;
+      ShowAbout();
+      return noErr;
+    }
+    if (command.commandID == kHICommandOK) QuitAppModalLoopForWindow(c->window);
+    return command.commandID == kHICommandOK ? noErr : eventNotHandledErr;
+  }
 
+  vantiro::test::ScratchBundle host{"com.tolvane.test.host"};
+  WindowRef dialog = nullptr;
+  struct Commands {
+    WindowRef window = nullptr;
+    int infos = 0;
+  } commands;
+};
+
+TEST_F(AboutOverADialog, OpensTwiceWithTheSameTextsAndLeavesTheDialogAsItWas) {
+  SimpleSetControlValueByID(dialog, FOUR_CHAR_CODE('S', 'l', 'd', 'r'), 1, 42);
   std::vector<std::string> first, second;
   WindowRef below = nullptr;
   seam::Command(FOUR_CHAR_CODE('I', 'n', 'f', 'o'));
@@ -103,34 +135,56 @@ TEST_F(About, OpensTwiceOverAnotherWindowWithTheSameTextsAndLeavesItAsItWas) {
   ReadAndClose(&first);
   seam::Command(FOUR_CHAR_CODE('I', 'n', 'f', 'o'));
   ReadAndClose(&second);
-  seam::Command(kHICommandOK);
-  ShowWindow(dialog);
-  RunAppModalLoopForWindow(dialog);
+  Run();
 
   EXPECT_EQ(commands.infos, 2);
   EXPECT_NE(below, dialog) << "the about window runs its own loop on top";
   EXPECT_EQ(first, (std::vector<std::string>{"Vantiro", std::string("Version ") + cPlugVersion}));
   EXPECT_EQ(first, second);
   EXPECT_EQ(SimpleGetControlValueByID(dialog, FOUR_CHAR_CODE('S', 'l', 'd', 'r'), 1), 42);
-  EXPECT_EQ(vantiro::LiveWindowCount(), 1) << "only the dialog is left";
-  DisposeWindow(dialog);
 }
 
-TEST_F(About, CancelClosesItTooAndTheCurrentPortComesBack) {
-  GWorldPtr mine = nullptr;
-  const Rect bounds{0, 0, 4, 4};
-  ASSERT_EQ(NewGWorld(&mine, 32, &bounds, nullptr, nullptr, 0), noErr);
-  SetGWorld(mine, nullptr);
-  std::vector<std::string> seen;
-  seam::Then([&] { seen.push_back(vantiro::test::ControlText(seam::ModalWindow(), kPlug, 1)); });
-  seam::Key(Qt::Key_Escape);
-  ShowAbout();
-  EXPECT_EQ(seen, std::vector<std::string>{"Vantiro"});
-  GrafPtr now = nullptr;
-  GetPort(&now);
-  EXPECT_EQ(now, mine);
-  SetGWorld(nullptr, nullptr);
-  DisposeGWorld(mine);
+// What xprop says of a window's type and owner.
+std::string WindowManagerHints(QWidget* top) {
+  const std::string command = "xprop -id " + std::to_string(top->winId()) + " WM_TRANSIENT_FOR _NET_WM_WINDOW_TYPE";
+  std::string out;
+  if (FILE* pipe = popen(command.c_str(), "r")) {
+    char buffer[256];
+    while (fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+    pclose(pipe);
+  }
+  return out;
+}
+
+std::string TransientFor(QWidget* owner) {
+  return "WM_TRANSIENT_FOR(WINDOW): window id # 0x" + QString::number(owner->winId(), 16).toStdString();
+}
+
+TEST_F(AboutOverADialog, TheAboutWindowAndAnAlertOverItAreDialogsOfTheWindowBelow) {
+  if (!vantiro::DisplayAvailable()) GTEST_SKIP() << "needs an X server: dialogs_under_xvfb";
+  QWidget* below = nullptr;
+  std::string aboutHints, alertHints, ownedByAbout;
+  seam::Then([&] { below = vantiro::InnermostModalWidget(); });
+  seam::Command(FOUR_CHAR_CODE('I', 'n', 'f', 'o'));
+  seam::Then([&] {
+    QWidget* about = vantiro::InnermostModalWidget();
+    aboutHints = WindowManagerHints(about);
+    ownedByAbout = TransientFor(about);
+    Notify("A notice over the about window");
+  });
+  seam::Then([&] { alertHints = WindowManagerHints(vantiro::InnermostModalWidget()); });
+  seam::PressAlertButton(1);
+  seam::Key(Qt::Key_Return);
+  Run();
+  ASSERT_NE(below, nullptr);
+  const auto says = [](const std::string& hints, const std::string& what) {
+    return hints.find(what) != std::string::npos ? ::testing::AssertionSuccess()
+                                                 : ::testing::AssertionFailure() << hints << "lacks " << what;
+  };
+  EXPECT_TRUE(says(WindowManagerHints(below), "_NET_WM_WINDOW_TYPE_DIALOG"));
+  EXPECT_TRUE(says(aboutHints, "_NET_WM_WINDOW_TYPE_DIALOG"));
+  EXPECT_TRUE(says(aboutHints, TransientFor(below)));
+  EXPECT_TRUE(says(alertHints, ownedByAbout));
 }
 
 }  // namespace

@@ -55,40 +55,39 @@ class FrameEditor : public DialogTest {
   }
 };
 
-TEST_F(FrameEditor, EachCornerFollowsTheMouseWithTheOppositeOneFixed) {
-  DragAndExpect(At(421, 286), At(451, 296), 0, {151, 106, 451, 296}, "bottom-right by (+30, +10)");
-  DragAndExpect(At(151, 106), At(131, 91), 0, {131, 91, 421, 286}, "top-left by (-20, -15)");
-  DragAndExpect(At(421, 106), At(446, 101), 0, {151, 101, 446, 286}, "top-right by (+25, -5)");
-  DragAndExpect(At(151, 286), At(141, 306), 0, {141, 106, 421, 306}, "bottom-left by (-10, +20)");
-}
+TEST_F(FrameEditor, CornersFollowTheMouseWithTheModifiersOfTheClick) {
+  struct Case {
+    Point from, to;
+    uint32_t modifiers;
+    Box expected;
+    const char* what;
+  };
+  const Case cases[] = {
+      {At(421, 286), At(451, 296), 0, {151, 106, 451, 296}, "bottom-right by (+30, +10), top-left fixed"},
+      {At(151, 106), At(131, 91), 0, {131, 91, 421, 286}, "top-left by (-20, -15)"},
+      {At(421, 106), At(446, 101), 0, {151, 101, 446, 286}, "top-right by (+25, -5)"},
+      {At(151, 286), At(141, 306), 0, {141, 106, 421, 306}, "bottom-left by (-10, +20)"},
+      {At(421, 106), At(100, 106), 0, {100, 106, 151, 286}, "top-right past the left edge turns it over"},
+      {At(421, 286), At(451, 296), optionKey, {121, 96, 451, 296}, "Alt resizes about the centre"},
+      {At(421, 286), At(451, 296), controlKey, {121, 96, 451, 296}, "Ctrl counts as Alt"},
+      // 270 × 180 is wider than high: with Shift the width follows, the bottom edge is worked out.
+      {At(421, 286), At(481, 286), shiftKey, {151, 106, 481, 106 + 220}, "Shift, bottom-right, width 330"},
+      {At(151, 106), At(121, 96), shiftKey, {121, 96, 421, 96 + 200}, "Shift, top-left moves the bottom too"},
+      {At(421, 106), At(391, 106), shiftKey, {151, 106, 391, 106 + 160}, "Shift, top-right, width 240"},
+  };
+  for (const Case& c : cases) DragAndExpect(c.from, c.to, c.modifiers, c.expected, c.what);
 
-TEST_F(FrameEditor, OptionOrCtrlResizesAboutTheCentre) {
-  DragAndExpect(At(421, 286), At(451, 296), optionKey, {121, 96, 451, 296}, "Alt");
-  DragAndExpect(At(421, 286), At(451, 296), controlKey, {121, 96, 451, 296}, "Ctrl counts as Option");
-}
-
-TEST_F(FrameEditor, DraggingPastTheOppositeCornerTurnsTheRectangleOver) {
-  DragAndExpect(At(421, 106), At(100, 106), 0, {100, 106, 151, 286}, "top-right dragged past the left edge");
+  // Turned over, the outline and a handle sit on the new corners.
   config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
-  seam::MouseDown(At(421, 106));
-  seam::MouseDrag(At(100, 106));
-  seam::MouseUp(At(100, 106));
+  Drag(At(421, 106), {At(100, 106)});
   Picture shown;
   seam::Then([&] { shown = PortPicture(seam::ModalWindow(), BoundsOf(kSigClip, 1)); });
   seam::Key(Qt::Key_Escape);
   RunDialog();
-  // The outline and a handle sit on the new corners.
   const Pixel red = Opaque(255, 0, 0);
   EXPECT_EQ(shown.at(100 - kLeft, 200 - kTop), red) << "left edge at the dragged corner";
   EXPECT_EQ(shown.at(150 - kLeft, 200 - kTop), red) << "right edge at the old left edge";
   EXPECT_EQ(shown.at(100 - kLeft, 106 - 6 - kTop), Opaque(0, 0, 0)) << "a handle's outer ring at the new top-left";
-}
-
-TEST_F(FrameEditor, ShiftKeepsTheStartingProportionsWithTheWidthLeading) {
-  // 270 × 180 is wider than high: the width follows, the bottom edge is worked out.
-  DragAndExpect(At(421, 286), At(481, 286), shiftKey, {151, 106, 481, 106 + 220}, "bottom-right, width 330");
-  DragAndExpect(At(151, 106), At(121, 96), shiftKey, {121, 96, 421, 96 + 200}, "top-left moves the bottom too");
-  DragAndExpect(At(421, 106), At(391, 106), shiftKey, {151, 106, 391, 106 + 160}, "top-right, width 240");
 }
 
 TEST_F(FrameEditor, APicturesProportionsWinOverEveryCornerAndShift) {
@@ -102,10 +101,12 @@ TEST_F(FrameEditor, APicturesProportionsWinOverEveryCornerAndShift) {
                         {At(421, 286), At(500, 290), shiftKey}, {At(421, 286), At(440, 340), optionKey}};
   for (const Case& c : cases) {
     config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
-    config->keepProps = true;
+    config->keepProps = false;
     seam::Command(FOUR_CHAR_CODE('P', 'i', 'c', 't'));
     seam::ChooseFile(file.string());
-    // Opened (or refitted) with 4:3: the width held, the height worked out.
+    seam::Then([&] { ExpectRect(kStart, "proportions not kept yet"); });
+    seam::ClickControl(kSigProp, 1);
+    // Refitted to 4:3: the width held, the height worked out.
     seam::Then([&] { ExpectRect({151, 106, 421, 106 + 203}, "refitted to the picture"); });
     // The rectangle is taller now: its bottom corners moved down with it.
     const int dv = c.from.v == 286 ? 23 : 0;
@@ -164,25 +165,23 @@ TEST_F(FrameEditor, DrawsThePreviewTheOutlineTheHandlesAndABorder) {
 
   const Pixel black = Opaque(0, 0, 0), white = Opaque(255, 255, 255), green = Opaque(0, 255, 0);
   const auto at = [&](int h, int v) { return shown.at(h - kLeft, v - kTop); };
-  for (int v : {16, 200, 375}) EXPECT_EQ(at(16, v), black) << "left border";
-  for (int v : {16, 200, 375}) EXPECT_EQ(at(555, v), black) << "right border";
-  for (int h : {16, 300, 555}) EXPECT_EQ(at(h, 16), black) << "top border";
-  for (int h : {16, 300, 555}) EXPECT_EQ(at(h, 375), black) << "bottom border";
-  for (int h : {200, 286, 380}) {
-    EXPECT_EQ(at(h, 106), green) << "top of the outline";
-    EXPECT_EQ(at(h, 285), green) << "bottom of the outline, inside the rectangle";
+  for (int along : {16, 200, 375}) {
+    EXPECT_EQ(at(16, along), black) << "left border";
+    EXPECT_EQ(at(555, along), black) << "right border";
+    EXPECT_EQ(at(along, 16), black) << "top border";
+    EXPECT_EQ(at(along, 375), black) << "bottom border";
   }
-  for (int v : {150, 196, 250}) {
-    EXPECT_EQ(at(151, v), green);
-    EXPECT_EQ(at(420, v), green);
+  for (int along : {150, 196, 250}) {
+    EXPECT_EQ(at(along + 50, 106), green) << "top of the outline";
+    EXPECT_EQ(at(along + 50, 285), green) << "bottom of the outline, inside the rectangle";
+    EXPECT_EQ(at(151, along), green);
+    EXPECT_EQ(at(420, along), green);
   }
-  const Box corners[] = {{151, 106, 0, 0}, {421, 106, 0, 0}, {151, 286, 0, 0}, {421, 286, 0, 0}};
-  for (const Box& c : corners) {
+  for (const Point c : {At(151, 106), At(421, 106), At(151, 286), At(421, 286)}) {
     // Rings of 12, 10 and 8 pixels: black, white, black from the top down.
-    EXPECT_EQ(at(c.left, c.top - 6), black) << c.left << "," << c.top;
-    EXPECT_EQ(at(c.left, c.top - 5), white) << c.left << "," << c.top;
-    EXPECT_EQ(at(c.left, c.top - 4), black) << c.left << "," << c.top;
-    EXPECT_EQ(at(c.left - 6, c.top), black) << c.left << "," << c.top;
+    EXPECT_EQ((std::array{at(c.h, c.v - 6), at(c.h, c.v - 5), at(c.h, c.v - 4), at(c.h - 6, c.v)}),
+              (std::array{black, white, black, black}))
+        << c.h << "," << c.v;
   }
   // Away from the lines: the preview, scaled into the control by the nearest pixel.
   Picture expected = ScaledNearest(ExpectedEffect(source, EffectSetting{0.25, 0.75, 0.25, 0.75}), kWidth, kHeight);
@@ -194,6 +193,71 @@ TEST_F(FrameEditor, DrawsThePreviewTheOutlineTheHandlesAndABorder) {
       if (nearLines) expected.ignore(x, y);
     }
   EXPECT_TRUE(Matches(shown, expected, 2, "frame-editor"));
+}
+
+TEST_F(FrameEditor, TabReachesItAndArrowsMoveTheRectangleOrResizeItAboutTheCentre) {
+  struct Press {
+    int key;
+    uint32_t modifiers;
+    Box after;
+  };
+  const Press presses[] = {
+      {Qt::Key_Right, 0, {152, 106, 422, 286}},          {Qt::Key_Down, shiftKey, {152, 116, 422, 296}},
+      {Qt::Key_Left, shiftKey, {142, 116, 412, 296}},    {Qt::Key_Up, 0, {142, 115, 412, 295}},
+      {Qt::Key_Right, optionKey, {141, 115, 413, 295}},  {Qt::Key_Down, controlKey | shiftKey, {141, 105, 413, 305}},
+      {Qt::Key_Left, controlKey, {142, 105, 412, 305}},
+  };
+  seam::Then([&] { ASSERT_TRUE(TabTo(BoundsOf(kSigClip, 1))); });
+  for (const Press& p : presses) {
+    seam::Key(p.key, p.modifiers);
+    seam::Then([&] { ExpectRect(p.after, "after a key"); });
+  }
+  Picture shown;
+  seam::Then([&] { shown = PortPicture(seam::ModalWindow(), BoundsOf(kSigClip, 1)); });
+  seam::Key(Qt::Key_Return);  // not the editor's: OK
+  RunDialog();
+  ExpectRect(presses[6].after, "saved");
+  EXPECT_EQ(shown.at(142 - kLeft, 200 - kTop), Opaque(255, 0, 0)) << "the outline is drawn where the keys put it";
+}
+
+// Fine vertical stripes, which a picture scaled up from the port's pixels blurs into pairs.
+Picture Stripes(int width, int height) {
+  return MakePicture(width, height, [](int x, int y) {
+    return x % 3 == 0 ? Opaque(250, 250, 250) : Opaque(uint8_t(40 + y % 50), 20, uint8_t(x % 3 == 1 ? 200 : 90));
+  });
+}
+
+TEST_F(FrameEditor, OnADenseScreenItIsDrawnAtTheScreensResolution) {
+  const Picture source = Stripes(720, 480);
+  QImage shot;
+  int scale = 1;
+  seam::Then([&] {
+    scale = VantiroGetWindowScale(seam::ModalWindow());
+    shot = Screenshot("frame-editor-dense.png");
+  });
+  seam::Key(Qt::Key_Escape);
+  RunDialog(source);
+  if (scale < 2) GTEST_SKIP() << "needs QT_SCALE_FACTOR=2: frame_editor_on_a_dense_screen";
+  ASSERT_EQ(shot.width(), 2 * 888) << "the NTSC window, in device pixels";
+
+  const int w = kWidth * 2, h = kHeight * 2;
+  Picture shown(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const QRgb c = shot.pixel(2 * kLeft + x, 2 * kTop + y);
+      shown.at(x, y) = Opaque(uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c)));
+    }
+  Picture expected = ScaledNearest(ExpectedEffect(source, EffectSetting{0.25, 0.75, 0.25, 0.75}), w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const bool nearLines = std::abs(x - 270) <= 14 || std::abs(x - 810) <= 14 || std::abs(y - 180) <= 14 ||
+                             std::abs(y - 540) <= 14 || x < 4 || y < 4 || x >= w - 4 || y >= h - 4;
+      if (nearLines) expected.ignore(x, y);
+    }
+  EXPECT_TRUE(Matches(shown, expected, 2, "frame-editor-dense"));
+  // The outline is two device pixels wide, as one pixel is on a plain screen.
+  EXPECT_EQ(shown.at(270, 300), Opaque(255, 0, 0));
+  EXPECT_EQ(shown.at(271, 300), Opaque(255, 0, 0));
 }
 
 TEST_F(FrameEditor, ADisabledFrameEditorDrawsNothing) {
