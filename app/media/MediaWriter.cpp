@@ -66,7 +66,7 @@ ff::CodecPtr OpenEncoder(const AVCodec* codec, const std::function<void(AVCodecC
 class MediaWriter::Impl {
  public:
   virtual ~Impl() = default;
-  virtual bool Video(const uint8_t* argb, long rowBytes, std::string* error) = 0;
+  virtual bool Video(const uint8_t* argb, long rowBytes, int64_t pts, std::string* error) = 0;
   virtual bool Audio(const float*, int, std::string*) { return true; }
   virtual bool Finish(std::string* error) = 0;
   std::vector<std::string> outputs;
@@ -132,9 +132,10 @@ class MovieWriter : public MediaWriter::Impl {
     return true;
   }
 
-  bool Video(const uint8_t* argb, long rowBytes, std::string* error) override {
+  bool Video(const uint8_t* argb, long rowBytes, int64_t pts, std::string* error) override {
     if (!converter_.Convert(argb, rowBytes, picture_.get())) return Fail("cannot convert a frame", error);
-    picture_->pts = nextVideoPts_++;
+    picture_->pts = pts >= 0 ? pts : nextVideoPts_;
+    nextVideoPts_ = picture_->pts + 1;
     return Encode(video_.get(), videoStream_, picture_.get(), error);
   }
 
@@ -177,7 +178,9 @@ class MovieWriter : public MediaWriter::Impl {
       c->width = settings_.width;
       c->height = settings_.height;
       c->pix_fmt = format;
-      c->time_base = AVRational{settings_.fpsDen, settings_.fpsNum};
+      c->time_base = settings_.timeBaseDen > 0 ? AVRational{settings_.timeBaseNum, settings_.timeBaseDen}
+                                               : AVRational{settings_.fpsDen, settings_.fpsNum};
+      c->sample_aspect_ratio = AVRational{settings_.sarNum, settings_.sarDen};
       c->framerate = AVRational{settings_.fpsNum, settings_.fpsDen};
       c->gop_size = 2 * std::max(1, settings_.fpsNum / std::max(1, settings_.fpsDen));
       c->color_range = AVCOL_RANGE_MPEG;
@@ -190,6 +193,7 @@ class MovieWriter : public MediaWriter::Impl {
     avcodec_parameters_from_context(videoStream_->codecpar, video_.get());
     videoStream_->time_base = video_->time_base;
     videoStream_->avg_frame_rate = video_->framerate;
+    videoStream_->sample_aspect_ratio = video_->sample_aspect_ratio;
     picture_ = NewFrame(settings_.width, settings_.height, format);
     return picture_ != nullptr || Fail("out of memory", error);
   }
@@ -287,7 +291,7 @@ class PngWriter : public MediaWriter::Impl {
     return true;
   }
 
-  bool Video(const uint8_t* argb, long rowBytes, std::string* error) override {
+  bool Video(const uint8_t* argb, long rowBytes, int64_t, std::string* error) override {
     if (!converter_.Convert(argb, rowBytes, picture_.get())) return Fail("cannot convert a frame", error);
     picture_->pts = count_;
     ff::PacketPtr packet(av_packet_alloc());
@@ -372,8 +376,8 @@ std::unique_ptr<MediaWriter> MediaWriter::Create(const WriterSettings& settings,
 MediaWriter::MediaWriter(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 MediaWriter::~MediaWriter() = default;
 
-bool MediaWriter::WriteVideo(const uint8_t* argb, long rowBytes, std::string* error) {
-  return impl_->Video(argb, rowBytes, error);
+bool MediaWriter::WriteVideo(const uint8_t* argb, long rowBytes, std::string* error, int64_t pts) {
+  return impl_->Video(argb, rowBytes, pts, error);
 }
 bool MediaWriter::WriteAudio(const float* interleaved, int count, std::string* error) {
   return impl_->Audio(interleaved, count, error);
