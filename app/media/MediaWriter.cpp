@@ -135,6 +135,8 @@ class MovieWriter : public MediaWriter::Impl {
   bool Video(const uint8_t* argb, long rowBytes, int64_t pts, std::string* error) override {
     if (!converter_.Convert(argb, rowBytes, picture_.get())) return Fail("cannot convert a frame", error);
     picture_->pts = pts >= 0 ? pts : nextVideoPts_;
+    if (picture_->pts > lastVideoPts_) frameSpacing_ = lastVideoPts_ >= 0 ? picture_->pts - lastVideoPts_ : 1;
+    lastVideoPts_ = picture_->pts;
     nextVideoPts_ = picture_->pts + 1;
     return Encode(video_.get(), videoStream_, picture_.get(), error);
   }
@@ -242,6 +244,8 @@ class MovieWriter : public MediaWriter::Impl {
     if (err < 0 && err != AVERROR_EOF) return Fail("cannot encode: " + ff::ErrorText(err), error);
     ff::PacketPtr packet(av_packet_alloc());
     while ((err = avcodec_receive_packet(codec, packet.get())) == 0) {
+      // The encoder leaves durations out; the muxer needs the last one for the clip's length.
+      if (codec == video_.get() && packet->duration <= 0) packet->duration = frameSpacing_;
       av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
       packet->stream_index = stream->index;
       if ((err = av_interleaved_write_frame(output_, packet.get())) < 0)
@@ -258,7 +262,7 @@ class MovieWriter : public MediaWriter::Impl {
   AVStream* audioStream_ = nullptr;
   ff::FramePtr picture_;
   PictureConverter converter_;
-  int64_t nextVideoPts_ = 0, nextAudioPts_ = 0;
+  int64_t nextVideoPts_ = 0, nextAudioPts_ = 0, lastVideoPts_ = -1, frameSpacing_ = 1;
   std::vector<float> pending_;
 };
 

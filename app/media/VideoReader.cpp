@@ -124,6 +124,11 @@ struct VideoReader::State {
     }
     startPts = times.front();
     endTime = times.back() + (lastDuration > 0 ? lastDuration : av_rescale_q(1, av_inv_q(fps), timeBase));
+    // When the sound runs on past the last picture, that picture stays up until it ends.
+    if (input->duration != AV_NOPTS_VALUE) {
+      const int64_t start = input->start_time != AV_NOPTS_VALUE ? input->start_time : 0;
+      endTime = std::max(endTime, av_rescale_q(start + input->duration, AV_TIME_BASE_Q, timeBase));
+    }
     return static_cast<int64_t>(times.size());
   }
 
