@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cstdio>
@@ -59,10 +60,6 @@ std::string ResultText(int32_t r) {
                                 "not implemented", "try again later", "host too old", "host too new"};
   return r >= 0 && r < 12 ? names[r] : "result " + std::to_string(r);
 }
-
-}  // namespace
-
-namespace {
 
 // Frames each end of the pipeline holds ready: enough to even out frames that take longer
 // than others, few enough that memory stays small (a 1920 x 1080 raster is 8 MB).
@@ -167,6 +164,7 @@ bool Render(const Plugin& plugin, const RenderRequest& request, RenderReport* re
   }
   Progress progress(request.showProgress, frames);
   bool ok = true;
+  int64_t pts = -1;
   for (; ok && index < frames; ++index) {
     const int64_t n = request.from + index;
     PooledRaster* output = cancelled() ? nullptr : encoder.Canvas();
@@ -190,9 +188,9 @@ bool Render(const Plugin& plugin, const RenderRequest& request, RenderReport* re
       video->ReadFrame(n, width, height, true, source->pixels(), source->rowBytes(), &ignored);
       request.onFrame(index, source->pixels(), output->pixels, output->rowBytes);
     }
-    if (!encoder.Submit(output, video->Timestamp(n) - video->Timestamp(request.from),
-                        audio ? std::move(frameSound) : std::vector<float>{}))
-      break;
+    // A damaged file may repeat a timestamp; the encoder needs them rising.
+    pts = std::max(pts + 1, video->Timestamp(n) - video->Timestamp(request.from));
+    if (!encoder.Submit(output, pts, audio ? std::move(frameSound) : std::vector<float>{})) break;
     report->frames = index + 1;
     progress.Update(index + 1);
   }
