@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <sys/wait.h>
 #include <vector>
 
 #include "app/Pipeline.h"
@@ -91,6 +92,20 @@ TEST_F(PipelineTest, ADecodingFailureReachesTheFrameAskedFor) {
   }
   EXPECT_EQ(ahead.Take(3, kW, kH, true, &error), nullptr);
   EXPECT_EQ(error, "cannot decode frame 3");
+}
+
+TEST_F(PipelineTest, AFileThatCannotGrowFailsTheRunWithOneLineAndLeavesNothing) {
+  // A file size limit makes the encoder thread's writes fail as a full disk would.
+  const std::string cmd = "bash -c \"trap '' XFSZ; ulimit -f 8; " + std::string(VANTIRO_TEST_BIN) + "/vantiro render " +
+                          clip + " " + (dir / "out.mp4").string() + "\" 2>" + (dir / "err").string();
+  const int status = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::string err = vantiro::test::ReadFile(dir / "err");
+  EXPECT_NE(err.find("File too large"), std::string::npos) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  fs::remove(dir / "err");
+  EXPECT_EQ(Entries(), 1u) << "only the clip is left";
 }
 
 class RenderPipelineTest : public PipelineTest {
