@@ -11,6 +11,7 @@ namespace vantiro {
 struct ClipHost::Loan {
   GWorldPtr frame = nullptr;
   int64_t number = 0;
+  PooledRaster* pooled = nullptr;  // goes back to the decoder thread's pool, not disposed of
 };
 
 ClipHost::ClipHost(VideoReader* video, AudioReader* audio, FilterSettings filter)
@@ -35,7 +36,8 @@ ClipHost::~ClipHost() {
 std::pair<int64_t, int> ClipHost::SamplesOf(int64_t n) const {
   const VideoInfo& info = video_->info();
   const auto at = [&](int64_t k) {
-    return static_cast<int64_t>(std::llround(double(k) * AudioReader::kRate * info.fpsDen / info.fpsNum));
+    const double ticks = static_cast<double>(video_->Timestamp(std::clamp<int64_t>(k, 0, info.frameCount)));
+    return static_cast<int64_t>(std::llround(ticks * AudioReader::kRate * info.timeBaseNum / info.timeBaseDen));
   };
   return {at(n), static_cast<int>(at(n + 1) - at(n))};
 }
@@ -45,7 +47,8 @@ void ClipHost::EndRequest() { FreeReleased(); }
 void ClipHost::FreeReleased() {
   for (Loan* loan : released_) {
     VantiroSetGWorldLent(loan->frame, false);
-    DisposeGWorld(loan->frame);
+    if (loan->pooled != nullptr) ahead_->Return(loan->pooled);
+    else DisposeGWorld(loan->frame);
     delete loan;
   }
   released_.clear();
@@ -59,29 +62,38 @@ HYPluginResult ClipHost::GetFrame(HYInstance instance, int32_t frame, GWorldPtr*
   if (out != nullptr) *out = nullptr;
   if (cookie != nullptr) *cookie = nullptr;
   if (out == nullptr || cookie == nullptr || width <= 0 || height <= 0) return kPluginBadParams;
-  const Rect bounds{0, 0, height, width};
-  GWorldPtr gw = nullptr;
-  const OSErr err = NewGWorld(&gw, 32, &bounds, nullptr, nullptr, 0);
-  if (err != noErr) return err == memFullErr ? kPluginOutOfMemory : kPluginFailed;
-  PixMapHandle pm = GetGWorldPixMap(gw);
   const auto started = std::chrono::steady_clock::now();
-  std::string error;
-  const bool ok = self->video_->ReadFrame(frame, width, height, quality != kDVLowQuality,
-                                          reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm)),
-                                          GetPixRowBytes(pm), &error);
+  PooledRaster* pooled = nullptr;
+  GWorldPtr gw = self->Fetch(frame, width, height, quality != kDVLowQuality, &pooled);
   self->decodeTime_ += std::chrono::steady_clock::now() - started;
-  if (!ok) {
-    DisposeGWorld(gw);
-    return kPluginCantGetNeededFrame;
-  }
+  if (gw == nullptr) return self->frameError_.empty() ? kPluginOutOfMemory : kPluginCantGetNeededFrame;
   VantiroSetGWorldLent(gw, true);
-  auto* loan = new Loan{gw, frame};
+  auto* loan = new Loan{gw, frame, pooled};
   self->lent_.push_back(loan);
   ++self->lentCount_;
   *out = gw;
   *cookie = loan;
   if (volume != nullptr) *volume = 1.0f;
   return kPluginOK;
+}
+
+GWorldPtr ClipHost::Fetch(int64_t frame, int width, int height, bool highQuality, PooledRaster** pooled) {
+  frameError_.clear();
+  if (ahead_ != nullptr) {
+    *pooled = ahead_->Take(frame, width, height, highQuality, &frameError_);
+    if (*pooled != nullptr) return (*pooled)->gw;
+    if (!frameError_.empty()) return nullptr;
+  }
+  const Rect bounds{0, 0, static_cast<int16_t>(height), static_cast<int16_t>(width)};
+  GWorldPtr gw = nullptr;
+  if (NewGWorld(&gw, 32, &bounds, nullptr, nullptr, 0) != noErr) return nullptr;
+  PixMapHandle pm = GetGWorldPixMap(gw);
+  if (!video_->ReadFrame(frame, width, height, highQuality, reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm)),
+                         GetPixRowBytes(pm), &frameError_)) {
+    DisposeGWorld(gw);
+    return nullptr;
+  }
+  return gw;
 }
 
 HYPluginResult ClipHost::ReleaseFrame(HYInstance instance, HYFrameCookie cookie) {
@@ -106,8 +118,7 @@ HYPluginResult ClipHost::MixAudio(HYInstance instance, HYFrameCookie cookie, int
     const float gain = static_cast<float>(level) / 256.0f;
     for (float& s : samples) s *= gain;
   }
-  self->sink_(samples);
-  return kPluginOK;
+  return self->sink_(samples) ? kPluginOK : kPluginFailed;
 }
 
 HYPluginResult ClipHost::GetFilterInfo(HYInstance instance, HYPluginFilterInfo** out) {

@@ -1,6 +1,7 @@
 // The services a host lends the plug-in while it renders one clip: frames decoded from
-// the clip at the size asked for, the frame's sound passed on through MixAudio, the
-// filter's fades and slider values, and blitting.
+// the clip at the size asked for (taken from a decoder thread that reads ahead when it
+// has the frame, else decoded on the spot), the frame's sound passed on through MixAudio,
+// the filter's fades and slider values, and blitting.
 #pragma once
 
 #include <chrono>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/Pipeline.h"
 #include "app/media/AudioReader.h"
 #include "app/media/VideoReader.h"
 #include "host/HostInterface.h"
@@ -31,11 +33,15 @@ class ClipHost {
   HYProcs* procs() { return &procs_; }
   HYInstance instance() { return this; }
 
-  // MixAudio hands the frame's sound (interleaved stereo at AudioReader::kRate) here.
-  using AudioSink = std::function<void(const std::vector<float>& samples)>;
+  // MixAudio hands the frame's sound (interleaved stereo at AudioReader::kRate) here; a
+  // sink that cannot take it returns false, and MixAudio fails.
+  using AudioSink = std::function<bool(const std::vector<float>& samples)>;
   void SetAudioSink(AudioSink sink) { sink_ = std::move(sink); }
 
-  // Sound samples per channel that belong to movie frame `n`.
+  // Frames are taken from `ahead` (which must outlive the host) whenever it has them.
+  void DecodeAheadWith(DecodeAhead* ahead) { ahead_ = ahead; }
+
+  // Sound samples per channel that belong to movie frame `n`, by the frames' timestamps.
   std::pair<int64_t, int> SamplesOf(int64_t n) const;
 
   // Frames the plug-in released are kept until the next fetch or the end of the request,
@@ -43,6 +49,8 @@ class ClipHost {
   void EndRequest();
 
   int framesLent() const { return lentCount_; }
+  // Why the last frame that could not be lent failed to decode; empty if none failed so.
+  const std::string& frameError() const { return frameError_; }
   std::chrono::duration<double> decodeTime() const { return decodeTime_; }
 
   struct Loan;
@@ -57,9 +65,12 @@ class ClipHost {
   static HYPluginResult ReleaseFilterInfo(HYInstance, HYPluginFilterInfo* info);
 
   void FreeReleased();
+  GWorldPtr Fetch(int64_t frame, int width, int height, bool highQuality, PooledRaster** pooled);
 
   VideoReader* video_;
   AudioReader* audio_;
+  DecodeAhead* ahead_ = nullptr;
+  std::string frameError_;
   HYPluginFilterInfo filterInfo_{};
   HYProcs procs_{};
   AudioSink sink_;

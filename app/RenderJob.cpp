@@ -2,8 +2,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
+#include <numeric>
+#include <optional>
 #include <vector>
 
 #include "app/HostServices.h"
@@ -57,6 +61,33 @@ std::string ResultText(int32_t r) {
   return r >= 0 && r < 12 ? names[r] : "result " + std::to_string(r);
 }
 
+// Frames each end of the pipeline holds ready: enough to even out frames that take longer
+// than others, few enough that memory stays small (a 1920 x 1080 raster is 8 MB).
+constexpr int kQueueDepth = 3;
+
+WriterSettings WriterFor(const RenderRequest& request, const VideoInfo& info, int width, int height,
+                         int64_t frames, bool withAudio) {
+  WriterSettings ws;
+  ws.path = request.output;
+  ws.width = width;
+  ws.height = height;
+  ws.fpsNum = info.fpsNum;
+  ws.fpsDen = info.fpsDen;
+  ws.timeBaseNum = info.timeBaseNum;
+  ws.timeBaseDen = info.timeBaseDen;
+  // Pixels keep the picture's shape on screen, also at another size.
+  const int64_t num = int64_t(info.sarNum) * info.width * height, den = int64_t(info.sarDen) * info.height * width;
+  const int64_t common = std::gcd(num, den);
+  if (common > 0 && num / common <= INT32_MAX && den / common <= INT32_MAX) {
+    ws.sarNum = static_cast<int>(num / common);
+    ws.sarDen = static_cast<int>(den / common);
+  }
+  ws.withAudio = withAudio;
+  ws.singleImage = info.isImage || frames == 1;
+  ws.firstNumber = request.from;
+  return ws;
+}
+
 }  // namespace
 
 bool Render(const Plugin& plugin, const RenderRequest& request, RenderReport* report, std::string* error) {
@@ -77,40 +108,41 @@ bool Render(const Plugin& plugin, const RenderRequest& request, RenderReport* re
     return false;
   }
   auto audio = request.proxy ? nullptr : AudioReader::Open(request.input);
-
-  WriterSettings ws;
-  ws.path = request.output;
-  ws.width = width;
-  ws.height = height;
-  ws.fpsNum = info.fpsNum;
-  ws.fpsDen = info.fpsDen;
-  ws.withAudio = audio != nullptr;
-  ws.singleImage = info.isImage || frames == 1;
-  ws.firstNumber = request.from;
-  auto writer = MediaWriter::Create(ws, error);
+  auto writer = MediaWriter::Create(WriterFor(request, info, width, height, frames, audio != nullptr), error);
   if (!writer) return false;
 
-  ClipHost host(video.get(), audio.get(), request.filter);
-  std::vector<float> frameSound;
-  bool mixed = false;
-  host.SetAudioSink([&](const std::vector<float>& s) {
-    frameSound = s;
-    mixed = true;
-  });
-
-  Raster output(width, height);
-  Raster source(width, height);
-  if (output.gw == nullptr || source.gw == nullptr) {
+  // The plug-in asks for low quality only for small proxies; read ahead what it will ask for.
+  const DecodeAhead::Order order{request.from, frames, width, height, !(request.proxy && height <= 259)};
+  auto aheadReader = VideoReader::Open(request.input, error);
+  if (!aheadReader) return false;
+  DecodeAhead ahead(std::move(aheadReader), order, kQueueDepth, request.cancel, request.faults.decode);
+  EncodeBehind encoder(writer.get(), width, height, kQueueDepth, request.cancel, request.faults.encode);
+  // The source picture handed to onFrame, read again by the host's own reader.
+  std::optional<Raster> source;
+  if (request.onFrame) source.emplace(width, height);
+  if (!encoder.ok() || (source && source->gw == nullptr)) {
     *error = "out of memory for " + std::to_string(width) + "x" + std::to_string(height) + " pictures";
     return false;
   }
+
+  ClipHost host(video.get(), audio.get(), request.filter);
+  host.DecodeAheadWith(&ahead);
+  int64_t index = 0;
+  std::vector<float> frameSound;
+  bool mixed = false;
+  host.SetAudioSink([&](const std::vector<float>& s) {
+    if (index == request.faults.mixAudio) return false;
+    frameSound = s;
+    mixed = true;
+    return true;
+  });
+
   HostRequest hostRequest(host.procs(), host.instance());
   PluginParams& params = hostRequest.params;
   params.startFrame = static_cast<int32_t>(request.from);
   params.frameCount = static_cast<int32_t>(frames);
   params.proxyOnly = request.proxy;
   params.frameRect = Rect{0, 0, static_cast<int16_t>(height), static_cast<int16_t>(width)};
-  params.frame = output.gw;
 
   const auto started = Clock::now();
   Clock::duration inPlugin{};
@@ -122,6 +154,7 @@ bool Render(const Plugin& plugin, const RenderRequest& request, RenderReport* re
     host.EndRequest();
     return r;
   };
+  const auto cancelled = [&] { return request.cancel != nullptr && request.cancel->load(); };
 
   int32_t result = call(kPlugInitialize);
   if (result != kPluginOK) {
@@ -131,31 +164,44 @@ bool Render(const Plugin& plugin, const RenderRequest& request, RenderReport* re
   }
   Progress progress(request.showProgress, frames);
   bool ok = true;
-  for (int64_t i = 0; ok && i < frames; ++i) {
-    params.renderFrame = static_cast<int32_t>(i);
+  int64_t pts = -1;
+  for (; ok && index < frames; ++index) {
+    const int64_t n = request.from + index;
+    PooledRaster* output = cancelled() ? nullptr : encoder.Canvas();
+    if (output == nullptr) break;
+    params.frame = output->gw;
+    params.renderFrame = static_cast<int32_t>(index);
     mixed = false;
     result = call(kPlugDoFrame);
     if (result != kPluginOK) {
-      *error = "the filter failed on frame " + std::to_string(request.from + i) + ": " + ResultText(result);
+      encoder.Return(output);
+      if (cancelled()) break;
+      *error = !host.frameError().empty() ? host.frameError() + " of " + request.input
+                                           : "the filter failed on frame " + std::to_string(n) + ": " + ResultText(result);
       ok = false;
       break;
     }
-    ok = writer->WriteVideo(output.pixels(), output.rowBytes(), error);
-    if (audio) {
-      // Frames whose sound the filter did not mix stay silent, so the sound keeps in step.
-      if (!mixed) frameSound.assign(2 * static_cast<std::size_t>(host.SamplesOf(request.from + i).second), 0.0f);
-      ok = ok && writer->WriteAudio(frameSound.data(), static_cast<int>(frameSound.size() / 2), error);
-    }
+    // Frames whose sound the filter did not mix stay silent, so the sound keeps in step.
+    if (audio && !mixed) frameSound.assign(2 * static_cast<std::size_t>(host.SamplesOf(n).second), 0.0f);
     if (request.onFrame) {
       std::string ignored;
-      video->ReadFrame(request.from + i, width, height, true, source.pixels(), source.rowBytes(), &ignored);
-      request.onFrame(i, source.pixels(), output.pixels(), output.rowBytes());
+      video->ReadFrame(n, width, height, true, source->pixels(), source->rowBytes(), &ignored);
+      request.onFrame(index, source->pixels(), output->pixels, output->rowBytes);
     }
-    report->frames = i + 1;
-    progress.Update(i + 1);
+    // A damaged file may repeat a timestamp; the encoder needs them rising.
+    pts = std::max(pts + 1, video->Timestamp(n) - video->Timestamp(request.from));
+    if (!encoder.Submit(output, pts, audio ? std::move(frameSound) : std::vector<float>{})) break;
+    report->frames = index + 1;
+    progress.Update(index + 1);
   }
+  params.frame = nullptr;
   call(kPlugTerminate);
-  if (!ok || !writer->Finish(error)) return false;
+  if (cancelled()) {
+    *error = "interrupted";
+    return false;
+  }
+  // Finish reports the encoder's error, also when that error ended the loop above.
+  if (!ok || !encoder.Finish(error) || !writer->Finish(error)) return false;
 
   report->seconds = std::chrono::duration<double>(Clock::now() - started).count();
   report->decodeSeconds = host.decodeTime().count();

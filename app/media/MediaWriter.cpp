@@ -59,7 +59,7 @@ ff::CodecPtr OpenEncoder(const AVCodec* codec, const std::function<void(AVCodecC
 class MediaWriter::Impl {
  public:
   virtual ~Impl() = default;
-  virtual bool Video(const uint8_t* argb, long rowBytes, std::string* error) = 0;
+  virtual bool Video(const uint8_t* argb, long rowBytes, int64_t pts, std::string* error) = 0;
   virtual bool Audio(const float*, int, std::string*) { return true; }
   virtual bool Finish(std::string* error) = 0;
   std::vector<std::string> outputs;
@@ -126,9 +126,12 @@ class MovieWriter : public MediaWriter::Impl {
     return true;
   }
 
-  bool Video(const uint8_t* argb, long rowBytes, std::string* error) override {
+  bool Video(const uint8_t* argb, long rowBytes, int64_t pts, std::string* error) override {
     if (!converter_.Convert(argb, rowBytes, picture_.get())) return Fail("cannot convert a frame", error);
-    picture_->pts = nextVideoPts_++;
+    picture_->pts = pts >= 0 ? pts : nextVideoPts_;
+    if (picture_->pts > lastVideoPts_) frameSpacing_ = lastVideoPts_ >= 0 ? picture_->pts - lastVideoPts_ : 1;
+    lastVideoPts_ = picture_->pts;
+    nextVideoPts_ = picture_->pts + 1;
     return Encode(video_.get(), videoStream_, picture_.get(), error);
   }
 
@@ -165,7 +168,9 @@ class MovieWriter : public MediaWriter::Impl {
       c->width = settings_.width;
       c->height = settings_.height;
       c->pix_fmt = format;
-      c->time_base = AVRational{settings_.fpsDen, settings_.fpsNum};
+      c->time_base = settings_.timeBaseDen > 0 ? AVRational{settings_.timeBaseNum, settings_.timeBaseDen}
+                                               : AVRational{settings_.fpsDen, settings_.fpsNum};
+      c->sample_aspect_ratio = AVRational{settings_.sarNum, settings_.sarDen};
       c->framerate = AVRational{settings_.fpsNum, settings_.fpsDen};
       c->gop_size = 2 * std::max(1, settings_.fpsNum / std::max(1, settings_.fpsDen));
       c->color_range = AVCOL_RANGE_MPEG;
@@ -178,6 +183,7 @@ class MovieWriter : public MediaWriter::Impl {
     avcodec_parameters_from_context(videoStream_->codecpar, video_.get());
     videoStream_->time_base = video_->time_base;
     videoStream_->avg_frame_rate = video_->framerate;
+    videoStream_->sample_aspect_ratio = video_->sample_aspect_ratio;
     picture_ = NewFrame(settings_.width, settings_.height, format);
     return picture_ != nullptr || Fail("out of memory", error);
   }
@@ -226,6 +232,8 @@ class MovieWriter : public MediaWriter::Impl {
     if (err < 0 && err != AVERROR_EOF) return Fail("cannot encode: " + ff::ErrorText(err), error);
     ff::PacketPtr packet(av_packet_alloc());
     while ((err = avcodec_receive_packet(codec, packet.get())) == 0) {
+      // The encoder leaves durations out; the muxer needs the last one for the clip's length.
+      if (codec == video_.get() && packet->duration <= 0) packet->duration = frameSpacing_;
       av_packet_rescale_ts(packet.get(), codec->time_base, stream->time_base);
       packet->stream_index = stream->index;
       if ((err = av_interleaved_write_frame(output_, packet.get())) < 0)
@@ -242,7 +250,7 @@ class MovieWriter : public MediaWriter::Impl {
   AVStream* audioStream_ = nullptr;
   ff::FramePtr picture_;
   PictureConverter converter_;
-  int64_t nextVideoPts_ = 0, nextAudioPts_ = 0;
+  int64_t nextVideoPts_ = 0, nextAudioPts_ = 0, lastVideoPts_ = -1, frameSpacing_ = 1;
   std::vector<float> pending_;
 };
 
@@ -284,7 +292,7 @@ class PngWriter : public MediaWriter::Impl {
     return true;
   }
 
-  bool Video(const uint8_t* argb, long rowBytes, std::string* error) override {
+  bool Video(const uint8_t* argb, long rowBytes, int64_t, std::string* error) override {
     const std::string target = Target(static_cast<int64_t>(moves_.size()));
     if (!CheckTarget(target, error)) return false;
     if (av_frame_make_writable(picture_.get()) < 0) return Fail("out of memory", error);
@@ -375,8 +383,8 @@ std::unique_ptr<MediaWriter> MediaWriter::Create(const WriterSettings& settings,
 MediaWriter::MediaWriter(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 MediaWriter::~MediaWriter() = default;
 
-bool MediaWriter::WriteVideo(const uint8_t* argb, long rowBytes, std::string* error) {
-  return impl_->Video(argb, rowBytes, error);
+bool MediaWriter::WriteVideo(const uint8_t* argb, long rowBytes, std::string* error, int64_t pts) {
+  return impl_->Video(argb, rowBytes, pts, error);
 }
 bool MediaWriter::WriteAudio(const float* interleaved, int count, std::string* error) {
   return impl_->Audio(interleaved, count, error);

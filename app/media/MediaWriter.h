@@ -20,6 +20,8 @@ struct WriterSettings {
   bool withAudio = false;     // stereo, 48 kHz
   bool singleImage = false;   // .png: one picture instead of a sequence
   int64_t firstNumber = 0;    // .png sequences: number of the first picture
+  int timeBaseNum = 0, timeBaseDen = 0;  // unit of WriteVideo's timestamps; 0: one frame
+  int sarNum = 1, sarDen = 1;            // shape of a pixel, width : height
 };
 
 class MediaWriter {
@@ -35,7 +37,8 @@ class MediaWriter {
   static std::string SequenceName(const std::string& path, int64_t number);
   ~MediaWriter();  // without Finish, every temporary file is removed
 
-  bool WriteVideo(const uint8_t* argb, long rowBytes, std::string* error);
+  // `pts` in the time base of the settings; -1 places the frame right after the last one.
+  bool WriteVideo(const uint8_t* argb, long rowBytes, std::string* error, int64_t pts = -1);
   bool WriteAudio(const float* interleaved, int count, std::string* error);  // count per channel
   bool Finish(std::string* error);
 

@@ -1,10 +1,13 @@
 #include "app/media/VideoReader.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "app/media/Ffmpeg.h"
 
 extern "C" {
+#include <libavutil/display.h>
 #include <libavutil/pixdesc.h>
 }
 
@@ -23,12 +26,23 @@ struct VideoReader::State {
   int64_t current = -1;  // index of the frame now held in `frame`
   bool drained = false;
   ff::SwsPtr scaler;
-  int scalerKey[5] = {};
   int seeks = 0;
+  // Every frame's timestamp in showing order, and when the last one ends; empty when the
+  // file's packets carry none, and frames are then placed by the frame rate.
+  std::vector<int64_t> times;
+  int64_t endTime = 0;
+  int turn = 0;                  // degrees clockwise that turn the picture upright
+  std::vector<uint8_t> unturned;  // the scaled picture before turning
 
   int64_t IndexOf(const AVFrame* f) const {
     const int64_t pts = f->best_effort_timestamp != AV_NOPTS_VALUE ? f->best_effort_timestamp : f->pts;
     if (pts == AV_NOPTS_VALUE) return current + 1;
+    if (!times.empty()) {
+      const auto after = std::lower_bound(times.begin(), times.end(), pts);
+      if (after == times.begin()) return 0;
+      if (after == times.end() || pts - after[-1] < *after - pts) return after - times.begin() - 1;
+      return after - times.begin();
+    }
     const AVRational perFrame = av_inv_q(fps);
     return av_rescale_q_rnd(pts - startPts, timeBase, perFrame,
                             static_cast<AVRounding>(AV_ROUND_NEAR_INF | AV_ROUND_PASS_MINMAX));
@@ -55,9 +69,14 @@ struct VideoReader::State {
     }
   }
 
+  int64_t FrameTime(int64_t n) const {
+    if (!times.empty()) return n < static_cast<int64_t>(times.size()) ? times[n] : endTime;
+    return startPts + av_rescale_q(n, av_inv_q(fps), timeBase);
+  }
+
   void SeekBefore(int64_t n) {
     ++seeks;
-    const int64_t target = startPts + av_rescale_q(n, av_inv_q(fps), timeBase);
+    const int64_t target = FrameTime(n);
     av_seek_frame(input.get(), stream, target, AVSEEK_FLAG_BACKWARD);
     avcodec_flush_buffers(codec.get());
     drained = false;
@@ -78,19 +97,72 @@ struct VideoReader::State {
     return true;
   }
 
-  int64_t CountFrames() {
+  // Reads every packet once for the frames' timestamps (demuxing only, no decoding) and
+  // returns the number of frames.
+  int64_t ScanFrames() {
     const AVStream* st = input->streams[stream];
-    if (st->nb_frames > 0) return st->nb_frames;
-    int64_t count = 0;
+    int64_t count = 0, last = AV_NOPTS_VALUE, lastDuration = 0;
+    bool untimed = false;
     while (av_read_frame(input.get(), packet.get()) >= 0) {
-      if (packet->stream_index == stream) ++count;
+      if (packet->stream_index == stream && (packet->flags & AV_PKT_FLAG_DISCARD) == 0) {
+        ++count;
+        untimed = untimed || packet->pts == AV_NOPTS_VALUE;
+        if (!untimed) times.push_back(packet->pts);
+        if (!untimed && (last == AV_NOPTS_VALUE || packet->pts >= last)) {
+          last = packet->pts;
+          lastDuration = packet->duration;
+        }
+      }
       av_packet_unref(packet.get());
     }
+    std::sort(times.begin(), times.end());  // packets come in decoding order
     av_seek_frame(input.get(), stream, startPts, AVSEEK_FLAG_BACKWARD);
     avcodec_flush_buffers(codec.get());
-    return count;
+    if (untimed || times.empty()) {
+      times.clear();
+      return st->nb_frames > 0 ? st->nb_frames : count;
+    }
+    startPts = times.front();
+    endTime = times.back() + (lastDuration > 0 ? lastDuration : av_rescale_q(1, av_inv_q(fps), timeBase));
+    // When the sound runs on past the last picture, that picture stays up until it ends.
+    if (input->duration != AV_NOPTS_VALUE) {
+      const int64_t start = input->start_time != AV_NOPTS_VALUE ? input->start_time : 0;
+      endTime = std::max(endTime, av_rescale_q(start + input->duration, AV_TIME_BASE_Q, timeBase));
+    }
+    return static_cast<int64_t>(times.size());
+  }
+
+  void ReadDisplayMatrix() {
+    const auto* matrix = reinterpret_cast<const int32_t*>(
+        av_stream_get_side_data(input->streams[stream], AV_PKT_DATA_DISPLAYMATRIX, nullptr));
+    if (matrix == nullptr) return;
+    const double counterClockwise = av_display_rotation_get(matrix);
+    if (std::isnan(counterClockwise)) return;
+    turn = ((static_cast<int>(std::lround(-counterClockwise / 90)) % 4 + 4) % 4) * 90;
   }
 };
+
+namespace {
+
+// Turns a `width` × `height` picture clockwise by `degrees` (90, 180 or 270) into `to`.
+void TurnPicture(const uint8_t* from, int width, int height, int degrees, uint8_t* to, long toRowBytes) {
+  const auto src = [&](int x, int y) { return reinterpret_cast<const uint32_t*>(from)[long(y) * width + x]; };
+  const int toWidth = degrees == 180 ? width : height, toHeight = degrees == 180 ? height : width;
+  for (int y = 0; y < toHeight; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(to + y * toRowBytes);
+    for (int x = 0; x < toWidth; ++x)
+      row[x] = degrees == 90 ? src(y, height - 1 - x) : degrees == 270 ? src(width - 1 - y, x)
+                                                                        : src(width - 1 - x, height - 1 - y);
+  }
+}
+
+void Premultiply(uint8_t* argb, int width, int height, long rowBytes) {
+  for (int y = 0; y < height; ++y)
+    for (uint8_t* p = argb + y * rowBytes; p < argb + y * rowBytes + 4 * width; p += 4)
+      for (int c = 1; c < 4; ++c) p[c] = static_cast<uint8_t>((p[c] * p[0] + 127) / 255);
+}
+
+}  // namespace
 
 std::unique_ptr<VideoReader> VideoReader::Open(const std::string& path, std::string* error) {
   auto s = std::make_unique<State>();
@@ -102,11 +174,24 @@ std::unique_ptr<VideoReader> VideoReader::Open(const std::string& path, std::str
   s->startPts = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
   const std::string demuxer = s->input->iformat->name;
   s->info.isImage = demuxer == "image2" || demuxer.ends_with("_pipe");
-  s->info.width = s->codec->width;
-  s->info.height = s->codec->height;
+  s->ReadDisplayMatrix();
+  const bool sideways = s->turn % 180 != 0;
+  s->info.width = sideways ? s->codec->height : s->codec->width;
+  s->info.height = sideways ? s->codec->width : s->codec->height;
   s->info.fpsNum = s->fps.num;
   s->info.fpsDen = s->fps.den;
-  s->info.frameCount = s->info.isImage ? 1 : s->CountFrames();
+  s->info.frameCount = s->info.isImage ? 1 : s->ScanFrames();
+  s->info.timeBaseNum = s->timeBase.num;
+  s->info.timeBaseDen = s->timeBase.den;
+  if (s->info.isImage || s->times.empty()) {
+    s->info.timeBaseNum = s->fps.den;
+    s->info.timeBaseDen = s->fps.num;
+  }
+  const AVRational sar = av_guess_sample_aspect_ratio(s->input.get(), st, nullptr);
+  if (sar.num > 0 && sar.den > 0) {
+    s->info.sarNum = sideways ? sar.den : sar.num;
+    s->info.sarDen = sideways ? sar.num : sar.den;
+  }
   s->info.hasAudio = av_find_best_stream(s->input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
   if (s->info.width <= 0 || s->info.height <= 0 || s->info.frameCount <= 0) {
     *error = path + " holds no pictures";
@@ -121,6 +206,11 @@ VideoReader::~VideoReader() = default;
 const VideoInfo& VideoReader::info() const { return s_->info; }
 int VideoReader::seekCount() const { return s_->seeks; }
 
+int64_t VideoReader::Timestamp(int64_t n) const {
+  if (s_->times.empty()) return n;  // one tick a frame
+  return s_->FrameTime(n) - s_->startPts;
+}
+
 bool VideoReader::ReadFrame(int64_t n, int width, int height, bool highQuality, uint8_t* argb,
                             long rowBytes, std::string* error) {
   if (n < 0 || n >= s_->info.frameCount || width <= 0 || height <= 0) {
@@ -133,24 +223,33 @@ bool VideoReader::ReadFrame(int64_t n, int width, int height, bool highQuality, 
     return false;
   }
   const AVFrame* f = s_->frame.get();
-  const int flags = highQuality ? SWS_BICUBIC | SWS_ACCURATE_RND : SWS_FAST_BILINEAR;
+  // A turned picture is scaled to the size it has before turning, into a scratch raster.
+  const bool sideways = s_->turn % 180 != 0;
+  const int scaledWidth = sideways ? height : width, scaledHeight = sideways ? width : height;
+  uint8_t* scaled = argb;
+  long scaledRowBytes = rowBytes;
+  if (s_->turn != 0) {
+    s_->unturned.resize(4 * static_cast<std::size_t>(width) * height);
+    scaled = s_->unturned.data();
+    scaledRowBytes = 4L * scaledWidth;
+  }
+  // Exact rounding would triple the time of a plain colour conversion for a 1-in-255 error.
+  const int flags = highQuality ? SWS_BICUBIC : SWS_FAST_BILINEAR;
   s_->scaler.reset(sws_getCachedContext(s_->scaler.release(), f->width, f->height,
-                                        static_cast<AVPixelFormat>(f->format), width, height,
+                                        static_cast<AVPixelFormat>(f->format), scaledWidth, scaledHeight,
                                         AV_PIX_FMT_ARGB, flags, nullptr, nullptr, nullptr));
   if (!s_->scaler) {
     *error = "cannot scale the picture";
     return false;
   }
-  uint8_t* planes[4] = {argb, nullptr, nullptr, nullptr};
-  const int strides[4] = {static_cast<int>(rowBytes), 0, 0, 0};
+  uint8_t* planes[4] = {scaled, nullptr, nullptr, nullptr};
+  const int strides[4] = {static_cast<int>(scaledRowBytes), 0, 0, 0};
   sws_scale(s_->scaler.get(), f->data, f->linesize, 0, f->height, planes, strides);
   const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(f->format));
-  if (desc != nullptr && (desc->flags & AV_PIX_FMT_FLAG_ALPHA) != 0) {
-    // Rasters hold premultiplied pixels: a transparent picture shows over black.
-    for (int y = 0; y < height; ++y)
-      for (uint8_t* p = argb + y * rowBytes; p < argb + y * rowBytes + 4 * width; p += 4)
-        for (int c = 1; c < 4; ++c) p[c] = static_cast<uint8_t>((p[c] * p[0] + 127) / 255);
-  }
+  // Rasters hold premultiplied pixels: a transparent picture shows over black.
+  if (desc != nullptr && (desc->flags & AV_PIX_FMT_FLAG_ALPHA) != 0)
+    Premultiply(scaled, scaledWidth, scaledHeight, scaledRowBytes);
+  if (s_->turn != 0) TurnPicture(scaled, scaledWidth, scaledHeight, s_->turn, argb, rowBytes);
   return true;
 }
 

@@ -1,5 +1,7 @@
 // Reads the frames of a video or image file by frame number, scaled to any size, as
-// 32-bit pixels with bytes alpha, red, green, blue.
+// 32-bit pixels with bytes alpha, red, green, blue. Frames are numbered 0..n-1 in the
+// order they are shown, whatever their timestamps; a clip whose display matrix turns it
+// (a phone held upright) is read already turned, as a player shows it.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +17,8 @@ struct VideoInfo {
   int64_t frameCount = 0;
   bool isImage = false;  // a still picture rather than a clip
   bool hasAudio = false;
+  int timeBaseNum = 1, timeBaseDen = 25;  // unit of Timestamp
+  int sarNum = 1, sarDen = 1;             // shape of a pixel, width : height
 };
 
 class VideoReader {
@@ -28,6 +32,10 @@ class VideoReader {
   // order decodes forward without seeking; `highQuality` picks a better, slower scaler.
   bool ReadFrame(int64_t n, int width, int height, bool highQuality, uint8_t* argb, long rowBytes,
                  std::string* error);
+
+  // When frame `n` starts, counted from frame 0, in units of the time base; n = frameCount
+  // gives the end of the last frame. Clips with a variable frame rate keep their timing.
+  int64_t Timestamp(int64_t n) const;
 
   int seekCount() const;  // how often reading had to seek, for tests and statistics
 

@@ -1,0 +1,196 @@
+// The render pipeline in one process: frames read ahead on the decoder thread are the
+// frames a direct read gives, a failure on any of the three threads ends the render with
+// one error and no output, a cancelled render stops, and every raster comes back.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <sys/wait.h>
+#include <vector>
+
+#include "app/Pipeline.h"
+#include "app/PluginLoader.h"
+#include "app/RenderJob.h"
+#include "tests/testlib/ScratchFolder.h"
+
+using namespace vantiro;
+using vantiro::test::ScratchFolder;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kW = 64, kH = 48, kFrames = 40;
+
+// testsrc2 moves every frame, so a frame read in the wrong place differs.
+void MakeClip(const fs::path& path) {
+  const std::string cmd = "ffmpeg -v error -y -f lavfi -i testsrc2=s=64x48:r=25:d=1.6 -f lavfi -i sine=d=1.6 "
+                          "-c:v libx264 -g 10 -c:a aac " + path.string();
+  ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
+}
+
+std::vector<uint8_t> ReadDirect(const std::string& clip, int64_t n, int w, int h) {
+  std::string error;
+  auto reader = VideoReader::Open(clip, &error);
+  std::vector<uint8_t> p(4 * static_cast<std::size_t>(w) * h);
+  EXPECT_TRUE(reader && reader->ReadFrame(n, w, h, true, p.data(), 4L * w, &error)) << error;
+  return p;
+}
+
+std::vector<uint8_t> Pixels(const PooledRaster* r, int w, int h) {
+  std::vector<uint8_t> p(4 * static_cast<std::size_t>(w) * h);
+  for (int y = 0; y < h; ++y) std::memcpy(&p[4 * y * w], r->pixels + y * r->rowBytes, 4 * w);
+  return p;
+}
+
+class PipelineTest : public ::testing::Test {
+ protected:
+  ScratchFolder preferences, dir;
+  std::string clip = (dir / "clip.mp4").string();
+  void SetUp() override {
+    preferences.UseAsPreferencesFolder();
+    MakeClip(clip);
+  }
+  std::size_t Entries() const {
+    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));
+  }
+};
+
+TEST_F(PipelineTest, FramesReadAheadAreTheFramesADirectReadGives) {
+  std::string error;
+  auto reader = VideoReader::Open(clip, &error);
+  ASSERT_NE(reader, nullptr) << error;
+  const long ports = VantiroLivePortCount();
+  {
+    DecodeAhead ahead(std::move(reader), {5, 30, kW, kH, true}, 3, nullptr);
+    // In order, then a jump forward over frames the decoder already queued.
+    for (int64_t n : {5, 6, 7, 20, 21}) {
+      PooledRaster* r = ahead.Take(n, kW, kH, true, &error);
+      ASSERT_NE(r, nullptr) << n;
+      EXPECT_EQ(Pixels(r, kW, kH), ReadDirect(clip, n, kW, kH)) << "frame " << n;
+      ahead.Return(r);
+    }
+    // Not ahead: behind the reading, outside the range, another size or quality.
+    for (auto [n, w, quality] : {std::tuple{10, kW, true}, {4, kW, true}, {35, kW, true}, {22, 32, true}, {22, kW, false}}) {
+      EXPECT_EQ(ahead.Take(n, w, kH, quality, &error), nullptr) << n;
+      EXPECT_EQ(error, "") << n;
+    }
+    ASSERT_NE(ahead.Take(22, kW, kH, true, &error), nullptr) << "the misses left the reading where it was";
+  }  // the lent raster is disposed of with the pool
+  EXPECT_EQ(VantiroLivePortCount(), ports);
+}
+
+TEST_F(PipelineTest, ADecodingFailureReachesTheFrameAskedFor) {
+  std::string error;
+  DecodeAhead ahead(VideoReader::Open(clip, &error), {0, kFrames, kW, kH, true}, 2, nullptr, 3);
+  for (int64_t n = 0; n < 3; ++n) {
+    PooledRaster* r = ahead.Take(n, kW, kH, true, &error);
+    ASSERT_NE(r, nullptr);
+    ahead.Return(r);
+  }
+  EXPECT_EQ(ahead.Take(3, kW, kH, true, &error), nullptr);
+  EXPECT_EQ(error, "cannot decode frame 3");
+}
+
+TEST_F(PipelineTest, AFileThatCannotGrowFailsTheRunWithOneLineAndLeavesNothing) {
+  // A file size limit makes the encoder thread's writes fail as a full disk would.
+  const std::string cmd = "bash -c \"trap '' XFSZ; ulimit -f 8; " + std::string(VANTIRO_TEST_BIN) + "/vantiro render " +
+                          clip + " " + (dir / "out.mp4").string() + "\" 2>" + (dir / "err").string();
+  const int status = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  const std::string err = vantiro::test::ReadFile(dir / "err");
+  EXPECT_NE(err.find("File too large"), std::string::npos) << err;
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  fs::remove(dir / "err");
+  EXPECT_EQ(Entries(), 1u) << "only the clip is left";
+}
+
+class RenderPipelineTest : public PipelineTest {
+ protected:
+  std::unique_ptr<Plugin> plugin;
+  void SetUp() override {
+    PipelineTest::SetUp();
+    std::string error;
+    plugin = Plugin::Load(VANTIRO_TEST_BUNDLE, &error);
+    ASSERT_NE(plugin, nullptr) << error;
+  }
+  RenderRequest Request(const std::string& output) {
+    RenderRequest r;
+    r.input = clip;
+    r.output = (dir / output).string();
+    r.filter.fadeInFrames = 8;
+    r.filter.fadeOutFrames = 8;
+    return r;
+  }
+};
+
+TEST_F(RenderPipelineTest, AWholeRenderHoldsAFewRastersAndGivesAllBack) {
+  auto request = Request("out.mp4");
+  const long ports = VantiroLivePortCount();
+  long most = 0;
+  request.onFrame = [&](int64_t, const uint8_t*, const uint8_t*, long) {
+    most = std::max(most, VantiroLivePortCount() - ports);
+  };
+  RenderReport report;
+  std::string error;
+  ASSERT_TRUE(Render(*plugin, request, &report, &error)) << error;
+  EXPECT_EQ(report.frames, kFrames);
+  // Four for decoding, five for encoding, the onFrame copy and the plug-in's own buffers.
+  EXPECT_LE(most, 16) << "frames are not queued up";
+  EXPECT_EQ(VantiroLivePortCount(), ports);
+  EXPECT_TRUE(fs::exists(dir / "out.mp4"));
+}
+
+TEST_F(RenderPipelineTest, AFailureOnAnyThreadEndsTheRenderWithOneErrorAndNoOutput) {
+  const struct {
+    const char* thread;
+    RenderRequest::Faults faults;
+    const char* says;
+  } cases[] = {
+      {"decoder", {.decode = 12}, "cannot decode frame 12 of "},
+      {"plug-in", {.mixAudio = 12}, "the filter failed on frame 12: failed"},
+      {"encoder", {.encode = 12}, "cannot write frame 12"},
+  };
+  const std::size_t before = Entries();
+  for (const auto& c : cases) {
+    for (const char* output : {"out.mp4", "seq.png"}) {
+      auto request = Request(output);
+      request.faults = c.faults;
+      const long ports = VantiroLivePortCount();
+      RenderReport report;
+      std::string error;
+      EXPECT_FALSE(Render(*plugin, request, &report, &error)) << c.thread << " " << output;
+      EXPECT_EQ(error.find(c.says), 0u) << c.thread << " " << output << ": " << error;
+      EXPECT_EQ(error.find('\n'), std::string::npos) << error;
+      // The encoder fails behind the plug-in, by at most the frames it holds.
+      EXPECT_LE(report.frames, 12 + 5) << c.thread << " " << output << ": the render went on";
+      EXPECT_EQ(VantiroLivePortCount(), ports) << c.thread << " " << output;
+      EXPECT_EQ(Entries(), before) << c.thread << " " << output << " left a partial output";
+    }
+  }
+}
+
+TEST_F(RenderPipelineTest, ACancelledRenderStopsWithinAFrameAndLeavesNothing) {
+  const std::size_t before = Entries();
+  for (const int at : {0, 10, kFrames - 1}) {
+    auto request = Request("out.mp4");
+    std::atomic<bool> cancel{false};
+    request.cancel = &cancel;
+    request.onFrame = [&](int64_t n, const uint8_t*, const uint8_t*, long) {
+      if (n == at) cancel = true;
+    };
+    const long ports = VantiroLivePortCount();
+    RenderReport report;
+    std::string error;
+    EXPECT_FALSE(Render(*plugin, request, &report, &error)) << at;
+    EXPECT_EQ(error, "interrupted") << at;
+    EXPECT_LE(report.frames, at + 1);
+    EXPECT_EQ(VantiroLivePortCount(), ports) << at;
+    EXPECT_EQ(Entries(), before) << at;
+  }
+}
+
+}  // namespace
