@@ -3,9 +3,12 @@
 // exported entry only: each frei0r frame is the frame the plug-in fetches, and the plug-in's
 // output becomes the frei0r output. Every instance renders its own parameters (Parameters.h),
 // handed over through the GetEffectSettings service; the saved settings are one option.
+// The f0r_ entry points, declared here, are the only symbols the module exports.
+#pragma GCC visibility push(default)
 extern "C" {
 #include <frei0r.h>
 }
+#pragma GCC visibility pop
 
 #include <dlfcn.h>
 
