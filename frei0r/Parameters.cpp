@@ -24,31 +24,32 @@ const f0r_param_info_t kInfo[kParamCount] = {
     {"background", F0R_PARAM_COLOR, "colour around the picture (white)"},
     {"use_saved_settings", F0R_PARAM_BOOL, "render the settings saved with vantiro configure instead"}};
 
-std::string Message(int index, const char* what) {
+std::string Message(int index, double value, const char* what) {
   char text[160];
-  std::snprintf(text, sizeof text, "vantiro: parameter %s: %s", kInfo[index].name, what);
+  std::snprintf(text, sizeof text, "vantiro: parameter %s = %g: %s", kInfo[index].name, value, what);
   return text;
 }
 
 // Stores v clamped to lo..hi; a NaN is refused.
 std::string SetClamped(double& field, int index, double v, double lo, double hi) {
-  if (std::isnan(v)) return Message(index, "NaN refused, the value stays");
+  if (std::isnan(v)) return Message(index, v, "refused, the value stays");
   field = std::clamp(v, lo, hi);
-  return field == v ? std::string() : Message(index, "out of range, clamped");
+  return field == v ? std::string() : Message(index, v, "out of range, clamped");
 }
 
 std::string SetBool(bool& field, int index, double v) {
-  if (std::isnan(v)) return Message(index, "NaN refused, the value stays");
+  if (std::isnan(v)) return Message(index, v, "refused, the value stays");
   field = v >= 0.5;
   return {};
 }
 
 std::string SetColour(f0r_param_color_t& field, int index, const f0r_param_color_t& c) {
-  if (std::isnan(c.r) || std::isnan(c.g) || std::isnan(c.b)) return Message(index, "NaN refused, the colour stays");
+  if (std::isnan(c.r) || std::isnan(c.g) || std::isnan(c.b)) return Message(index, NAN, "refused, the colour stays");
   const f0r_param_color_t clamped{std::clamp(c.r, 0.0f, 1.0f), std::clamp(c.g, 0.0f, 1.0f), std::clamp(c.b, 0.0f, 1.0f)};
   field = clamped;
   return clamped.r == c.r && clamped.g == c.g && clamped.b == c.b ? std::string()
-                                                                  : Message(index, "channels outside 0..1, clamped");
+                                                                  : Message(index, std::max({c.r, c.g, c.b}) > 1 ? std::max({c.r, c.g, c.b}) : std::min({c.r, c.g, c.b}),
+                                                                            "channels outside 0..1, clamped");
 }
 
 uint16_t Channel(float c) { return static_cast<uint16_t>(std::lround(double(c) * 65535.0)); }
