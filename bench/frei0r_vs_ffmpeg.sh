@@ -8,6 +8,7 @@ build=$(cd "${1:-build}" && pwd)
 runs=${2:-5}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+load=$(cut -d' ' -f1-3 /proc/loadavg)
 ffmpeg -v error -f lavfi -i "testsrc2=size=1920x1080:rate=25" -frames:v 150 -c:v libx264 -preset fast \
   -pix_fmt yuv420p "$work/in.mp4"
 
@@ -35,7 +36,7 @@ done
 f=$(median < "$work/frei0r")
 c=$(median < "$work/chain")
 
-echo "machine: $(nproc) processors, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); load before: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "machine: $(nproc) processors, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'); load before: $load, after: $(cut -d' ' -f1-3 /proc/loadavg)"
 echo "clip: 1920x1080, 150 frames; $runs interleaved runs each; to -f null -"
 printf '%-28s %10s %10s\n' "command" "median s" "ms/frame"
 printf '%-28s %10.2f %10.1f\n' "-vf frei0r=vantiro" "$f" "$(echo "$f * 1000 / 150" | bc -l)"
