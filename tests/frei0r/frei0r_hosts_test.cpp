@@ -2,6 +2,7 @@
 // GStreamer — against vantiro render of the same clip with the same settings. The hosts
 // convert colours their own way, so frames are compared by PSNR.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdlib>
@@ -9,7 +10,6 @@
 #include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <vector>
 
 #include "app/media/MediaWriter.h"
@@ -252,4 +252,29 @@ TEST_F(Frei0rHostsTest, GStreamerRunsTheFilterInAPipeline) {
       (dir / "gst-%04d.png").string() + " index=1";
   ASSERT_EQ(Run(pipeline), 0) << pipeline;
   ExpectSame("gst", "ours", All());
+}
+
+TEST_F(Frei0rHostsTest, BadValuesFromHostsAreClampedOrRefusedWithAMessage) {
+  const std::string err = (dir / "err").string();
+  const auto run = [&](const std::string& command) {
+    const int raw = std::system((env + command + " >/dev/null 2>" + err).c_str());
+    EXPECT_TRUE(WIFEXITED(raw)) << command << " ended by a signal";
+    return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  };
+  const std::string out = " " + (dir / "bad-%04d.png").string();
+  // FFmpeg hands over NaN and a colour outside 0..1; the filter renders regardless.
+  EXPECT_EQ(run("ffmpeg -i " + clip + " -vf 'frei0r=vantiro:0|0|0|25|y|nan|7|0|1|0.3|0.3|0.5|2/-1/nan'" + out), 0);
+  std::string said = ReadFile(err);
+  EXPECT_NE(said.find("parameter left = nan: refused"), std::string::npos) << said;
+  EXPECT_NE(said.find("parameter right = 7: out of range, clamped"), std::string::npos) << said;
+  EXPECT_NE(said.find("parameter background = nan: refused"), std::string::npos) << said;
+  // A colour of the wrong form never reaches the filter: FFmpeg refuses it, and says so.
+  EXPECT_EQ(run("ffmpeg -i " + clip + " -vf 'frei0r=vantiro:0|0|0|25|y|0|1|0|1|0.3|0.3|0.5|#12345'" + out), 1);
+  EXPECT_NE(ReadFile(err).find("12345"), std::string::npos);
+  ASSERT_EQ(run("melt -quiet " + clip + " -filter frei0r.vantiro left=nan rotation=-3 background=bogus " +
+                "-consumer avformat:" + (dir / "mlt-%04d.png").string() + " vcodec=png real_time=0"),
+            0);
+  said = ReadFile(err);
+  EXPECT_NE(said.find("parameter rotation = -3: out of range, clamped"), std::string::npos) << said;
+  EXPECT_TRUE(fs::exists(dir / Frame("mlt", kFrames))) << "every frame rendered";
 }
