@@ -43,6 +43,14 @@ Shotcut.KeyframableFilter {
         setControls()
     }
 
+    function enableControls(enabled) {
+        for (var i = 0; i < sliders.length; ++i) {
+            var row = rows.itemAt(i)
+            if (row)
+                row.slider.enabled = enabled
+        }
+    }
+
     function setControls() {
         blockUpdate = true
         for (var i = 0; i < sliders.length; ++i) {
