@@ -96,7 +96,9 @@ class Frei0rHostsTest : public ::testing::Test {
     ASSERT_EQ(r.status, 0) << r.err;
   }
 
-  int Run(const std::string& command) { return std::system((env + command + " >/dev/null 2>&1").c_str()); }
+  int Run(const std::string& command, const std::string& err = "/dev/null") {
+    return std::system((env + command + " >/dev/null 2>" + err).c_str());
+  }
 
   // Host frames are numbered from 1; ours by the clip's frames from 0.
   void ExpectSame(const std::string& theirs, const std::string& ours, const std::vector<int>& frames) {
@@ -116,13 +118,24 @@ class Frei0rHostsTest : public ::testing::Test {
   }
 
   // melt renders in a profile of the clip's own size and rate, every frame (real_time=0: no
-  // frame is dropped when the machine is busy).
-  int Melt(const std::string& input, const std::string& prefix) {
+  // frame is skipped when the machine is busy). Started while other processes keep both
+  // processors busy (ctest -j), melt 7.12 now and then stops its consumer before the first
+  // frame (exit status 0, nothing written) or never starts it: 3 of 8 concurrent runs of a
+  // bare melt, without this filter. Such a start is tried again; anything else counts.
+  int Melt(const std::string& input, const std::string& prefix, const std::string& err = "/dev/null") {
     std::ofstream(dir / "profile") << "description=vantiro test\nwidth=64\nheight=48\nprogressive=1\n"
                                       "sample_aspect_num=1\nsample_aspect_den=1\ndisplay_aspect_num=4\n"
                                       "display_aspect_den=3\nframe_rate_num=25\nframe_rate_den=1\ncolorspace=601\n";
-    return Run("melt -quiet -profile " + (dir / "profile").string() + " " + input + " -consumer avformat:" +
-               (dir / (prefix + "-%04d.png")).string() + " vcodec=png real_time=0");
+    const std::string command = "timeout 120 melt -quiet -profile " + (dir / "profile").string() + " " + input +
+                                " -consumer avformat:" + (dir / (prefix + "-%04d.png")).string() +
+                                " vcodec=png real_time=0 </dev/null";
+    int status = -1;
+    for (int attempt = 1; attempt <= 3; ++attempt) {
+      status = Run(command, err);
+      if (fs::exists(dir / Frame(prefix, 1))) break;
+      std::printf("melt wrote no frame (status %d); starting it again\n", status);
+    }
+    return status;
   }
 };
 
@@ -271,9 +284,7 @@ TEST_F(Frei0rHostsTest, BadValuesFromHostsAreClampedOrRefusedWithAMessage) {
   // A colour of the wrong form never reaches the filter: FFmpeg refuses it, and says so.
   EXPECT_EQ(run("ffmpeg -i " + clip + " -vf 'frei0r=vantiro:0|0|0|25|y|0|1|0|1|0.3|0.3|0.5|#12345'" + out), 1);
   EXPECT_NE(ReadFile(err).find("12345"), std::string::npos);
-  ASSERT_EQ(run("melt -quiet " + clip + " -filter frei0r.vantiro left=nan rotation=-3 background=bogus " +
-                "-consumer avformat:" + (dir / "mlt-%04d.png").string() + " vcodec=png real_time=0"),
-            0);
+  ASSERT_EQ(Melt(clip + " -filter frei0r.vantiro left=nan rotation=-3 background=bogus", "mlt", err), 0);
   said = ReadFile(err);
   EXPECT_NE(said.find("parameter rotation = -3: out of range, clamped"), std::string::npos) << said;
   EXPECT_TRUE(fs::exists(dir / Frame("mlt", kFrames))) << "every frame rendered";
