@@ -14,6 +14,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -194,12 +195,14 @@ int32_t FrameNumber(Instance* self, double time) {
   return std::isfinite(frame) ? static_cast<int32_t>(std::clamp(frame, 0.0, double(1 << 30))) : 0;
 }
 
-// A host that cuts the frame into slices (MLT with a filter's threads property above 1)
-// gives the instance the slice's size and calls it once per slice with the same time, the
+// A host that cuts the frame into slices (MLT, when a filter's threads property is set to
+// anything but 1) gives the instance the slice's size and calls it once per slice with the same time, the
 // slices lying one after the other in memory. A geometric filter cannot render a slice.
 bool IsSlice(Instance* self, double time, const uint32_t* in) {
-  const std::size_t pixels = std::size_t(self->width) * self->height;
-  const bool adjacent = self->lastInput != nullptr && (in == self->lastInput + pixels || in + pixels == self->lastInput);
+  // Addresses as numbers: the host's buffers are not one array.
+  const std::uintptr_t bytes = std::uintptr_t(self->width) * self->height * 4;
+  const auto now = reinterpret_cast<std::uintptr_t>(in), last = reinterpret_cast<std::uintptr_t>(self->lastInput);
+  const bool adjacent = self->lastInput != nullptr && (now == last + bytes || now + bytes == last);
   if (time == self->lastTime && adjacent && !self->sliced) {
     self->sliced = true;
     std::fprintf(stderr,
