@@ -1,23 +1,21 @@
-// The Vantiro filter for frei0r hosts (FFmpeg's frei0r filter, MLT/melt, ...). It hosts the
-// plug-in as vantiro does, through the bundle's exported entry only: each frei0r frame is
-// the frame the plug-in fetches, and the plug-in's output becomes the frei0r output. The
-// picture follows the user's saved Vantiro settings.
-//
-// Parameters (plain numbers, not 0..1 fractions):
-//   fade-in      frames over which the effect fades in at the start of the clip (default 0)
-//   fade-out     frames over which the effect fades out at its end (default 0; needs clip-length)
-//   clip-length  the clip's length in frames; 0 when unknown (then there is no fade-out)
-//   fps          frames per second, which turns the host's time into frame numbers (default 25)
-//   milliseconds whether the host's time is in milliseconds rather than seconds: FFmpeg's
-//                frei0r filter passes milliseconds (give y there), MLT passes seconds
+// The Vantiro filter for frei0r hosts (FFmpeg's frei0r filter, MLT and its editors,
+// GStreamer's frei0r elements). It hosts the plug-in as vantiro does, through the bundle's
+// exported entry only: each frei0r frame is the frame the plug-in fetches, and the plug-in's
+// output becomes the frei0r output. Every instance renders its own parameters (Parameters.h),
+// handed over through the GetEffectSettings service; the saved settings are one option.
+// The f0r_ entry points, declared here, are the only symbols the module exports.
+#pragma GCC visibility push(default)
 extern "C" {
 #include <frei0r.h>
 }
+#pragma GCC visibility pop
 
 #include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -28,17 +26,22 @@ extern "C" {
 
 #include "app/HostServices.h"
 #include "app/PluginLoader.h"
+#include "frei0r/Parameters.h"
+#include "frei0r/PixelOrder.h"
 #include "platform/quickdraw/QuickDraw.h"
 
 namespace {
 
 using vantiro::Plugin;
+namespace f0r = vantiro::frei0r;
 
-constexpr int kParamCount = 5;
 constexpr int32_t kUnknownLength = 1 << 30;
+// The interface version that carries GetEffectSettings.
+constexpr int16_t kInterfaceVersion = 5;
 
-// The plug-in keeps process-wide state and takes one request at a time: instances that
-// hosts run on several threads take turns.
+// The plug-in keeps process-wide state (its master record, the current drawing port) and
+// takes one request at a time: its calls take turns on this lock. Converting pixels in and
+// out needs only the instance, so that runs outside it, in parallel across instances.
 std::mutex gPluginMutex;
 std::unique_ptr<Plugin> gPlugin;
 std::string gLoadError;
@@ -54,10 +57,23 @@ std::string BundlePath() {
   return (std::filesystem::path(info.dli_fname).parent_path().parent_path() / "vantiro" / "pelmora.bundle").string();
 }
 
+// What a pass was begun with; a change begins a new pass, so keyframed values take effect
+// on the very next frame.
+struct PassKey {
+  double fadeIn = -1, fadeOut = -1, clipLength = -1;
+  bool useSaved = false;
+  HYPluginEffectSettings settings{};
+  bool operator==(const PassKey& o) const {
+    return fadeIn == o.fadeIn && fadeOut == o.fadeOut && clipLength == o.clipLength && useSaved == o.useSaved &&
+           std::memcmp(&settings, &o.settings, sizeof settings) == 0;
+  }
+};
+
 struct Instance {
   unsigned width = 0, height = 0;
-  double fadeIn = 0, fadeOut = 0, clipLength = 0, fps = 25;
-  bool milliseconds = false;
+  std::mutex mutex;  // hosts may call one instance from several threads
+  f0r::Values values;
+  unsigned reported = 0;  // parameters whose bad value was already reported
   HYProcs procs = vantiro::MakeHostProcs();
   HYPluginGetInfo info1{};
   HY2PluginGetInfo info2{};
@@ -65,41 +81,24 @@ struct Instance {
   HYPluginFilterInfo filter{{0.5f, 0.5f, 0.5f}, 0, 0};
   PluginParams params{};
   GWorldPtr output = nullptr;
-  GWorldPtr input = nullptr;  // the current frame, lent to the plug-in
+  GWorldPtr input = nullptr;      // the current frame, lent to the plug-in
   std::vector<GWorldPtr> scaled;  // frames made at another size during the current request
   bool passRunning = false;
-  double passFadeIn = -1, passFadeOut = -1, passLength = -1;
+  PassKey pass;
+  // The clip's first time in milliseconds mode: FFmpeg's stream time need not start at 0.
+  double origin = NAN;
+  // Slices: the same time again with the input right after (or before) the last one.
+  double lastTime = NAN;
+  const uint32_t* lastInput = nullptr;
+  bool sliced = false;
 };
 
 Instance* From(HYInstance h) { return static_cast<Instance*>(h); }
 
-// frei0r frames are RGBA bytes, straight alpha; rasters are ARGB bytes, premultiplied.
-void ToRaster(const uint32_t* rgba, GWorldPtr gw, unsigned width, unsigned height) {
+uint8_t* Pixels(GWorldPtr gw, std::ptrdiff_t* rowBytes) {
   PixMapHandle pm = GetGWorldPixMap(gw);
-  auto* base = reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm));
-  const long row = GetPixRowBytes(pm);
-  const auto* in = reinterpret_cast<const uint8_t*>(rgba);
-  for (unsigned y = 0; y < height; ++y)
-    for (unsigned x = 0; x < width; ++x, in += 4) {
-      uint8_t* p = base + y * row + 4 * x;
-      const unsigned a = in[3];
-      p[0] = in[3];
-      for (int c = 0; c < 3; ++c) p[1 + c] = static_cast<uint8_t>((in[c] * a + 127) / 255);
-    }
-}
-
-void FromRaster(GWorldPtr gw, uint32_t* rgba, unsigned width, unsigned height) {
-  PixMapHandle pm = GetGWorldPixMap(gw);
-  const auto* base = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm));
-  const long row = GetPixRowBytes(pm);
-  auto* out = reinterpret_cast<uint8_t*>(rgba);
-  for (unsigned y = 0; y < height; ++y)
-    for (unsigned x = 0; x < width; ++x, out += 4) {
-      const uint8_t* p = base + y * row + 4 * x;
-      const unsigned a = p[0];
-      for (int c = 0; c < 3; ++c) out[c] = a == 0 ? 0 : static_cast<uint8_t>(std::min(255u, (p[1 + c] * 255 + a / 2) / a));
-      out[3] = p[0];
-    }
+  *rowBytes = GetPixRowBytes(pm);
+  return reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm));
 }
 
 HYPluginResult GetFrame(HYInstance h, int32_t, GWorldPtr* out, int16_t width, int16_t height,
@@ -147,6 +146,15 @@ HYPluginResult ReleaseFilterInfo(HYInstance, HYPluginFilterInfo*) { return kPlug
 // frei0r carries no sound.
 HYPluginResult MixAudio(HYInstance, HYFrameCookie, int32_t) { return kPluginOK; }
 
+// The instance's parameters, unless it asks for the saved settings.
+HYPluginResult GetEffectSettings(HYInstance h, HYPluginEffectSettings* out) {
+  const Instance* self = From(h);
+  if (out == nullptr || self->pass.useSaved) return kPluginUnimplemented;
+  *out = self->pass.settings;
+  return kPluginOK;
+}
+
+// Callers hold gPluginMutex.
 int32_t Call(Instance* self, HYPluginSelector selector) {
   self->params.selector = selector;
   const int32_t result = gPlugin->Call(0, self->params);
@@ -154,19 +162,57 @@ int32_t Call(Instance* self, HYPluginSelector selector) {
   return result;
 }
 
-// A pass runs while the parameters stay the same; changed fades or length begin a new one.
+PassKey KeyOf(const f0r::Values& v) {
+  PassKey key;
+  key.fadeIn = v.fadeIn;
+  key.fadeOut = v.fadeOut;
+  key.clipLength = v.clipLength;
+  key.useSaved = v.useSavedSettings;
+  if (!key.useSaved) key.settings = f0r::EffectSettings(v);
+  return key;
+}
+
+// A pass runs while the parameters stay the same; any change begins a new one. Callers hold
+// gPluginMutex.
 void EnsurePass(Instance* self) {
-  if (self->passRunning && self->passFadeIn == self->fadeIn && self->passFadeOut == self->fadeOut &&
-      self->passLength == self->clipLength)
-    return;
+  const PassKey key = KeyOf(self->values);
+  if (self->passRunning && self->pass == key) return;
   if (self->passRunning) Call(self, kPlugTerminate);
-  self->filter.fadeInFrames = static_cast<int32_t>(std::clamp(self->fadeIn, 0.0, 1e9));
-  self->filter.fadeOutFrames = static_cast<int32_t>(std::clamp(self->fadeOut, 0.0, 1e9));
-  self->params.frameCount = self->clipLength >= 1 ? static_cast<int32_t>(std::min(self->clipLength, 1e9)) : kUnknownLength;
+  self->pass = key;
+  self->filter.fadeInFrames = static_cast<int32_t>(key.fadeIn);
+  self->filter.fadeOutFrames = static_cast<int32_t>(key.fadeOut);
+  self->params.frameCount = key.clipLength >= 1 ? static_cast<int32_t>(key.clipLength) : kUnknownLength;
   self->passRunning = Call(self, kPlugInitialize) == kPluginOK;
-  self->passFadeIn = self->fadeIn;
-  self->passFadeOut = self->fadeOut;
-  self->passLength = self->clipLength;
+}
+
+int32_t FrameNumber(Instance* self, double time) {
+  double seconds = time;
+  if (self->values.milliseconds) {
+    if (std::isnan(self->origin)) self->origin = time;
+    seconds = (time - self->origin) / 1000.0;
+  }
+  const double frame = std::round(seconds * self->values.fps);
+  return std::isfinite(frame) ? static_cast<int32_t>(std::clamp(frame, 0.0, double(1 << 30))) : 0;
+}
+
+// A host that cuts the frame into slices (MLT, when a filter's threads property is set to
+// anything but 1) gives the instance the slice's size and calls it once per slice with the same time, the
+// slices lying one after the other in memory. A geometric filter cannot render a slice.
+bool IsSlice(Instance* self, double time, const uint32_t* in) {
+  // Addresses as numbers: the host's buffers are not one array.
+  const std::uintptr_t bytes = std::uintptr_t(self->width) * self->height * 4;
+  const auto now = reinterpret_cast<std::uintptr_t>(in), last = reinterpret_cast<std::uintptr_t>(self->lastInput);
+  const bool adjacent = self->lastInput != nullptr && (now == last + bytes || now + bytes == last);
+  if (time == self->lastTime && adjacent && !self->sliced) {
+    self->sliced = true;
+    std::fprintf(stderr,
+                 "vantiro: the host hands this filter slices of the frame (%ux%u); a slice cannot be cropped, "
+                 "scaled or turned, so frames pass unchanged. In MLT set the filter's threads=1.\n",
+                 self->width, self->height);
+  }
+  self->lastTime = time;
+  self->lastInput = in;
+  return self->sliced;
 }
 
 }  // namespace
@@ -176,6 +222,7 @@ extern "C" {
 int f0r_init(void) {
   std::lock_guard lock(gPluginMutex);
   if (!gPlugin) gPlugin = Plugin::Load(BundlePath(), &gLoadError);
+  if (!gPlugin) std::fprintf(stderr, "vantiro: %s\n", gLoadError.c_str());
   return gPlugin ? 1 : 0;
 }
 
@@ -188,20 +235,13 @@ void f0r_get_plugin_info(f0r_plugin_info_t* info) {
   info->color_model = F0R_COLOR_MODEL_RGBA8888;
   info->frei0r_version = FREI0R_MAJOR_VERSION;
   info->major_version = 3;
-  info->minor_version = 0;
-  info->num_params = kParamCount;
-  info->explanation = "Crops a rectangle of the picture, scales and rotates it over a background colour, "
-                      "as set with 'vantiro configure' or 'vantiro settings'";
+  info->minor_version = 1;
+  info->num_params = f0r::kParamCount;
+  info->explanation = "Crops a rectangle of the picture, scales and rotates it over a background colour";
 }
 
 void f0r_get_param_info(f0r_param_info_t* info, int index) {
-  static const f0r_param_info_t params[kParamCount] = {
-      {"fade-in", F0R_PARAM_DOUBLE, "frames over which the effect fades in (0: none)"},
-      {"fade-out", F0R_PARAM_DOUBLE, "frames over which the effect fades out at the clip's end (needs clip-length)"},
-      {"clip-length", F0R_PARAM_DOUBLE, "length of the clip in frames (0: unknown, no fade-out)"},
-      {"fps", F0R_PARAM_DOUBLE, "frames per second, to turn time into frame numbers (default 25)"},
-      {"milliseconds", F0R_PARAM_BOOL, "the host's time is in milliseconds (FFmpeg) rather than seconds"}};
-  if (index >= 0 && index < kParamCount) *info = params[index];
+  if (const f0r_param_info_t* p = f0r::ParamInfo(index); p != nullptr && info != nullptr) *info = *p;
 }
 
 f0r_instance_t f0r_construct(unsigned int width, unsigned int height) {
@@ -223,8 +263,9 @@ f0r_instance_t f0r_construct(unsigned int width, unsigned int height) {
   self->procs.GetFilterInfo = GetFilterInfo;
   self->procs.ReleaseFilterInfo = ReleaseFilterInfo;
   self->procs.MixAudio = MixAudio;
+  self->procs.GetEffectSettings = GetEffectSettings;
   PluginParams& p = self->params;
-  p.interfaceVersion = vantiro::kHostInterfaceVersion;
+  p.interfaceVersion = kInterfaceVersion;
   p.instance = self;
   p.procs = &self->procs;
   p.getInfo = &self->info1;
@@ -236,8 +277,9 @@ f0r_instance_t f0r_construct(unsigned int width, unsigned int height) {
 }
 
 void f0r_destruct(f0r_instance_t instance) {
-  std::lock_guard lock(gPluginMutex);
   auto* self = static_cast<Instance*>(instance);
+  if (self == nullptr) return;
+  std::lock_guard lock(gPluginMutex);
   if (self->passRunning) Call(self, kPlugTerminate);
   DisposeGWorld(self->output);
   VantiroSetGWorldLent(self->input, false);
@@ -247,38 +289,50 @@ void f0r_destruct(f0r_instance_t instance) {
 
 void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int index) {
   auto* self = static_cast<Instance*>(instance);
-  const double v = *static_cast<const double*>(param);
-  if (!std::isfinite(v)) return;
-  switch (index) {
-    case 0: self->fadeIn = std::max(0.0, v); break;
-    case 1: self->fadeOut = std::max(0.0, v); break;
-    case 2: self->clipLength = std::max(0.0, v); break;
-    case 3: if (v > 0) self->fps = v; break;
-    case 4: self->milliseconds = v >= 0.5; break;
-    default: break;
+  if (self == nullptr) return;
+  std::lock_guard lock(self->mutex);
+  const std::string problem = f0r::SetParam(self->values, index, param);
+  // Keyframes set a parameter every frame: say what is wrong with it once.
+  const unsigned bit = index >= 0 && index < f0r::kParamCount ? 1u << index : 1u << 31;
+  if (!problem.empty() && (self->reported & bit) == 0) {
+    self->reported |= bit;
+    std::fprintf(stderr, "%s\n", problem.c_str());
   }
 }
 
 void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int index) {
-  const auto* self = static_cast<Instance*>(instance);
-  const double values[kParamCount] = {self->fadeIn, self->fadeOut, self->clipLength, self->fps,
-                                      self->milliseconds ? 1.0 : 0.0};
-  if (index >= 0 && index < kParamCount) *static_cast<double*>(param) = values[index];
+  auto* self = static_cast<Instance*>(instance);
+  if (self == nullptr) return;
+  std::lock_guard lock(self->mutex);
+  f0r::GetParam(self->values, index, param);
 }
 
 void f0r_update(f0r_instance_t instance, double time, const uint32_t* inframe, uint32_t* outframe) {
-  std::lock_guard lock(gPluginMutex);
   auto* self = static_cast<Instance*>(instance);
-  ToRaster(inframe, self->input, self->width, self->height);
-  EnsurePass(self);
-  const double seconds = self->milliseconds ? time / 1000.0 : time;
-  self->params.renderFrame = static_cast<int32_t>(std::clamp(std::llround(seconds * self->fps), 0LL, 1LL << 30));
-  if (!self->passRunning || Call(self, kPlugDoFrame) != kPluginOK) {
-    // Nothing rendered: pass the picture through rather than show garbage.
-    std::memcpy(outframe, inframe, size_t(self->width) * self->height * 4);
+  if (self == nullptr || inframe == nullptr || outframe == nullptr) return;
+  std::lock_guard instanceLock(self->mutex);
+  const std::size_t bytes = std::size_t(self->width) * self->height * 4;
+  if (IsSlice(self, time, inframe)) {
+    if (outframe != inframe) std::memmove(outframe, inframe, bytes);
     return;
   }
-  FromRaster(self->output, outframe, self->width, self->height);
+  std::ptrdiff_t rowBytes = 0;
+  uint8_t* input = Pixels(self->input, &rowBytes);
+  f0r::RgbaToRaster(inframe, input, rowBytes, self->width, self->height);
+  bool rendered = false;
+  {
+    std::lock_guard lock(gPluginMutex);
+    EnsurePass(self);
+    self->params.renderFrame = FrameNumber(self, time);
+    rendered = self->passRunning && Call(self, kPlugDoFrame) == kPluginOK;
+  }
+  if (!rendered) {
+    // Nothing rendered: pass the picture through rather than show garbage.
+    if (outframe != inframe) std::memmove(outframe, inframe, bytes);
+    return;
+  }
+  const uint8_t* output = Pixels(self->output, &rowBytes);
+  f0r::RasterToRgba(output, rowBytes, outframe, self->width, self->height);
 }
 
 }  // extern "C"

@@ -127,6 +127,22 @@ typedef struct HYPluginFilterInfo {
 typedef void* HYInstance;
 typedef void* HYFrameCookie;
 
+/* One instance's own settings, for hosts that keep settings per instance rather than in the
+ * settings file (GetEffectSettings). The rectangle is in fractions of the frame; the sliders
+ * are in the settings dialog's units: width and height change in percent (-100..200) and the
+ * rotation in percent of a full turn (-100..100). Out-of-range values are clamped, and a NaN
+ * leaves that field of the saved settings in force. */
+typedef struct HYPluginEffectSettings {
+  double left;
+  double right;
+  double top;
+  double bottom;
+  double widthChange;
+  double heightChange;
+  double rotation;
+  RGBColor background;
+} HYPluginEffectSettings;
+
 typedef struct HYProcs {
   Ptr (*NewPtr)(Size byteCount);
   Ptr (*NewPtrClear)(Size byteCount);
@@ -166,6 +182,11 @@ typedef struct HYProcs {
   int16_t (*StringWidth)(HYInstance instance, ConstStringPtr text);
   HYPluginResult (*CGDrawText)(HYInstance instance, const char* text, const Rect* where);
   float (*CGStringWidth)(HYInstance instance, const char* text);
+  /* From interface version 5 on, and may be nil: the instance's own settings for the pass
+   * about to begin. kPluginOK means `out` is filled and overrides the saved settings for this
+   * pass only; any other answer keeps the saved settings. Hosts of version 4 and older end
+   * the table before this slot, so the plug-in reads it only when interfaceVersion >= 5. */
+  HYPluginResult (*GetEffectSettings)(HYInstance instance, HYPluginEffectSettings* out);
 } HYProcs;
 
 typedef struct PluginParams {

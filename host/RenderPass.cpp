@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "host/InstanceSettings.h"
 #include "model/Globals.h"
 #include "model/pascalFX.h"
 #include "platform/quickdraw/QuickDraw.h"
@@ -76,6 +77,7 @@ HYPluginResult EffectBegin(int16_t, PluginParams* params) {
   pass->pascalData = reinterpret_cast<pluginDataPtr>(procs->NewPtrClear(size));
   if (pass->pascalData == nullptr) return kPluginOutOfMemory;
   pCopyConfig(gPascalData, pass->pascalData);
+  OverlayInstanceSettings(params, pass->pascalData);
   pass->effectSourceCount = 1;
 
   // Without a record from the host there are no fades and the sliders rest at 0.

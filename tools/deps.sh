@@ -7,6 +7,7 @@ VANTIRO_PACKAGES=(
   qt6-base-dev qt6-tools-dev libqt6uitools6 qt6-image-formats-plugins
   xvfb xauth x11-utils
   frei0r-plugins-dev melt dpkg-dev
+  lintian qtdeclarative5-dev-tools libxml2-utils gstreamer1.0-tools gstreamer1.0-plugins-base gstreamer1.0-plugins-good gstreamer1.0-plugins-bad
   ffmpeg libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev
 )
 

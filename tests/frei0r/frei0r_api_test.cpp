@@ -5,10 +5,13 @@ extern "C" {
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "tests/testlib/Png.h"
 #include "tests/testlib/RunVantiro.h"
 #include "tests/testlib/ScratchFolder.h"
 
@@ -31,7 +34,21 @@ struct Frei0r {
 };
 
 constexpr unsigned kW = 32, kH = 24;
-constexpr uint32_t kBlue = 0xFFFF0000;  // RGBA bytes 00 00 FF FF as a little-endian word
+// Parameter positions, which hosts such as FFmpeg rely on.
+enum { kFadeIn, kFadeOut, kClipLength, kFps, kMs, kLeft, kRight, kTop, kBottom, kWidth, kHeight, kRotation,
+       kBackground, kUseSaved };
+
+// RGBA bytes as little-endian words.
+constexpr uint32_t Rgba(uint32_t r, uint32_t g, uint32_t b) { return 0xFF000000u | b << 16 | g << 8 | r; }
+constexpr uint32_t kSavedColour = Rgba(0x20, 0x40, 0x60);
+
+// A picture with a different colour in every pixel, so misplaced pixels show.
+std::vector<uint32_t> Gradient(unsigned w = kW, unsigned h = kH) {
+  std::vector<uint32_t> p(w * h);
+  for (unsigned y = 0; y < h; ++y)
+    for (unsigned x = 0; x < w; ++x) p[y * w + x] = Rgba(8 * x, 10 * y, 255 - 4 * x);
+  return p;
+}
 
 class Frei0rTest : public ::testing::Test {
  protected:
@@ -39,74 +56,177 @@ class Frei0rTest : public ::testing::Test {
   Frei0r f;
   Frei0rTest() {
     prefs.UseAsPreferencesFolder();
-    // The effect shows only the background colour: the rectangle shrunk to nothing.
+    // Saved settings that show only their background colour: the rectangle shrunk to nothing.
     EXPECT_EQ(vantiro::test::RunVantiro("settings --width -100 --height -100 --background 204060").status, 0);
     EXPECT_NE(f.lib, nullptr) << dlerror();
     EXPECT_EQ(f.init(), 1);
   }
-  uint32_t Render(f0r_instance_t i, double time) {
-    std::vector<uint32_t> in(kW * kH, kBlue), out(kW * kH, 0);
+  std::vector<uint32_t> Render(f0r_instance_t i, double time, const std::vector<uint32_t>& in = Gradient()) {
+    std::vector<uint32_t> out(in.size(), 0);
     f.update(i, time, in.data(), out.data());
-    return out[kW * kH / 2];
+    return out;
   }
+  uint32_t Centre(f0r_instance_t i, double time) { return Render(i, time)[kW * (kH / 2) + kW / 2]; }
   void Set(f0r_instance_t i, int index, double v) { f.set(i, &v, index); }
+  double GetDouble(f0r_instance_t i, int index) {
+    double v = -1;
+    f.get(i, &v, index);
+    return v;
+  }
+  void SetColour(f0r_instance_t i, float r, float g, float b) {
+    f0r_param_color_t c{r, g, b};
+    f.set(i, &c, kBackground);
+  }
+  // Shows only the background: the picture shrunk to nothing.
+  f0r_instance_t Blank(float r, float g, float b) {
+    f0r_instance_t i = f.construct(kW, kH);
+    EXPECT_NE(i, nullptr);
+    Set(i, kWidth, 0.0);
+    SetColour(i, r, g, b);
+    return i;
+  }
+  void ExpectPicture(const std::vector<uint32_t>& got, const std::vector<uint32_t>& want, const std::string& name) {
+    if (got == want) return;
+    ADD_FAILURE() << name << " differs; pictures saved in " << VANTIRO_TEST_ARTIFACTS;
+    for (const auto* p : {&got, &want}) {
+      std::vector<uint8_t> bytes(reinterpret_cast<const uint8_t*>(p->data()),
+                                 reinterpret_cast<const uint8_t*>(p->data() + p->size()));
+      vantiro::test::WritePng(std::string(VANTIRO_TEST_ARTIFACTS) + "/" + name + (p == &got ? "-got.png" : "-want.png"),
+                              kW, int(p->size() / kW), bytes);
+    }
+  }
 };
 
 }  // namespace
 
-TEST_F(Frei0rTest, DescribesAFilterWithDocumentedParameters) {
+TEST_F(Frei0rTest, ParametersKeepTheirPositionsAndUseOnlyTypesEveryHostSets) {
   f0r_plugin_info_t info{};
   f.info(&info);
   EXPECT_STREQ(info.name, "vantiro");
   EXPECT_EQ(info.plugin_type, F0R_PLUGIN_TYPE_FILTER);
   EXPECT_EQ(info.color_model, F0R_COLOR_MODEL_RGBA8888);
-  EXPECT_EQ(info.frei0r_version, FREI0R_MAJOR_VERSION);
-  ASSERT_EQ(info.num_params, 5);
-  const char* names[] = {"fade-in", "fade-out", "clip-length", "fps", "milliseconds"};
-  for (int k = 0; k < 5; ++k) {
+  ASSERT_EQ(info.num_params, 14);
+  const char* names[] = {"fade_in", "fade_out", "clip_length", "fps", "milliseconds", "left", "right", "top",
+                         "bottom", "width_change", "height_change", "rotation", "background", "use_saved_settings"};
+  for (int k = 0; k < info.num_params; ++k) {
     f0r_param_info_t p{};
     f.paramInfo(&p, k);
     EXPECT_STREQ(p.name, names[k]);
+    EXPECT_TRUE(std::regex_match(p.name, std::regex("[a-z_]+"))) << p.name;
+    EXPECT_TRUE(p.type == F0R_PARAM_DOUBLE || p.type == F0R_PARAM_BOOL || p.type == F0R_PARAM_COLOR) << p.name;
     EXPECT_NE(p.explanation, nullptr);
   }
+  f0r_param_info_t outside{"untouched", F0R_PARAM_STRING, nullptr};
+  f.paramInfo(&outside, 14);
+  EXPECT_STREQ(outside.name, "untouched");
+}
+
+TEST_F(Frei0rTest, DefaultsLeaveThePictureAsItIsWhateverWasSaved) {
   f0r_instance_t i = f.construct(kW, kH);
   ASSERT_NE(i, nullptr);
-  double v = 0;
-  f.get(i, &v, 3);
-  EXPECT_EQ(v, 25.0) << "default frame rate";
-  Set(i, 0, 12);
-  f.get(i, &v, 0);
-  EXPECT_EQ(v, 12.0);
+  EXPECT_EQ(GetDouble(i, kWidth), 1.0 / 3);
+  EXPECT_EQ(GetDouble(i, kRotation), 0.5);
+  EXPECT_EQ(GetDouble(i, kUseSaved), 0.0);
+  ExpectPicture(Render(i, 0), Gradient(), "defaults");
+  Set(i, kUseSaved, 1);
+  EXPECT_EQ(Centre(i, 0.04), kSavedColour) << "the switch renders the saved settings";
+  Set(i, kUseSaved, 0);
+  ExpectPicture(Render(i, 0.08), Gradient(), "switched-back");
   f.destruct(i);
 }
 
-TEST_F(Frei0rTest, RendersTheSavedSettingsAndFadesByTime) {
+TEST_F(Frei0rTest, TheRectangleKeepsItsPictureAndPaintsTheRestAndChangesOnTheNextFrame) {
   f0r_instance_t i = f.construct(kW, kH);
   ASSERT_NE(i, nullptr);
-  EXPECT_EQ(Render(i, 2.0), 0xFF604020u) << "the background colour, RGBA bytes";
-  Set(i, 0, 10);  // fade in over 10 frames at 25 fps
-  EXPECT_EQ(Render(i, 0.0), kBlue) << "frame 0: all source";
-  const uint32_t half = Render(i, 0.2);  // frame 5: source at opacity 127
-  EXPECT_NEAR(int(half >> 16 & 0xFF), (255 * 127 + 0x60 * 128) / 255, 2);
-  Set(i, 4, 1.0);  // the host speaks milliseconds
-  EXPECT_EQ(Render(i, 200.0), half) << "200 ms is frame 5 as well";
-  Set(i, 1, 10);
-  Set(i, 2, 100);  // fade out over the last 10 of 100 frames
-  Set(i, 4, 0.0);
-  EXPECT_EQ(Render(i, 2.0), 0xFF604020u);
-  EXPECT_NE(Render(i, 3.9), 0xFF604020u) << "frame 97 fades out";
+  SetColour(i, 1, 0, 0);
+  const double edges[] = {0.25, 0.75, 0.25, 0.75};
+  for (int k = 0; k < 4; ++k) Set(i, kLeft + k, edges[k]);
+  const auto in = Gradient();
+  auto want = in;
+  for (unsigned y = 0; y < kH; ++y)
+    for (unsigned x = 0; x < kW; ++x)
+      if (x < kW / 4 || x >= 3 * kW / 4 || y < kH / 4 || y >= 3 * kH / 4) want[y * kW + x] = Rgba(255, 0, 0);
+  ExpectPicture(Render(i, 0), want, "rectangle");
+  // A keyframed edge moves on the very next frame; edges given the wrong way round are put in order.
+  Set(i, kLeft, 0.75);
+  Set(i, kRight, 0.0);
+  for (unsigned y = kH / 4; y < 3 * kH / 4; ++y)
+    for (unsigned x = 0; x < kW / 4; ++x) want[y * kW + x] = in[y * kW + x];
+  ExpectPicture(Render(i, 0.04), want, "rectangle-moved");
   f.destruct(i);
 }
 
-TEST_F(Frei0rTest, InstancesOnSeveralThreadsTakeTurns) {
-  std::vector<std::thread> threads;
+TEST_F(Frei0rTest, InstancesOnSeveralThreadsEachRenderTheirOwnSettings) {
+  const uint32_t colours[] = {Rgba(255, 0, 0), Rgba(0, 255, 0), Rgba(0, 0, 255), Rgba(255, 255, 0)};
   std::vector<uint32_t> results(4);
+  std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t)
     threads.emplace_back([&, t] {
-      f0r_instance_t i = f.construct(kW, kH);
-      for (int n = 0; n < 25; ++n) results[t] = Render(i, n / 25.0);
+      const uint32_t c = colours[t];
+      f0r_instance_t i = Blank(float(c & 0xFF) / 255, float(c >> 8 & 0xFF) / 255, float(c >> 16 & 0xFF) / 255);
+      results[t] = c;
+      for (int n = 0; n < 25; ++n)
+        if (Centre(i, n / 25.0) != c) results[t] = Centre(i, n / 25.0);
       f.destruct(i);
     });
   for (auto& th : threads) th.join();
-  for (uint32_t r : results) EXPECT_EQ(r, 0xFF604020u);
+  for (int t = 0; t < 4; ++t) EXPECT_EQ(results[t], colours[t]) << "instance " << t;
+}
+
+TEST_F(Frei0rTest, FadesCountFromTheFirstFrameInMillisecondsAndFromZeroInSeconds) {
+  const std::vector<uint32_t> blue(kW * kH, Rgba(0, 0, 255));
+  for (const bool ms : {true, false}) {
+    f0r_instance_t i = Blank(1, 0, 0);
+    Set(i, kFadeIn, 10);  // frames, at the default 25 per second
+    Set(i, kMs, ms ? 1 : 0);
+    // FFmpeg's stream time need not start at 0: 7 s in is the clip's first frame there.
+    const double start = ms ? 7000 : 0, step = ms ? 40 : 0.04;
+    EXPECT_EQ(Render(i, start, blue)[0], Rgba(0, 0, 255)) << "frame 0 is all source";
+    const uint32_t half = Render(i, start + 5 * step, blue)[0];  // source at opacity 127
+    EXPECT_NEAR(int(half & 0xFF), (255 * 128) / 255, 2);
+    EXPECT_NEAR(int(half >> 16 & 0xFF), 127, 2);
+    EXPECT_EQ(Render(i, start + 10 * step, blue)[0], Rgba(255, 0, 0)) << "after the fade";
+    Set(i, kFadeOut, 10);
+    Set(i, kClipLength, 100);
+    EXPECT_NE(Render(i, start + 97 * step, blue)[0], Rgba(255, 0, 0)) << "frame 97 fades out";
+    f.destruct(i);
+  }
+}
+
+TEST_F(Frei0rTest, BadValuesAreClampedOrRefusedNeverRendered) {
+  f0r_instance_t i = f.construct(kW, kH);
+  ASSERT_NE(i, nullptr);
+  Set(i, kLeft, 0.25);
+  Set(i, kLeft, NAN);
+  EXPECT_EQ(GetDouble(i, kLeft), 0.25) << "NaN is refused";
+  Set(i, kRotation, 7.5);
+  EXPECT_EQ(GetDouble(i, kRotation), 1.0) << "clamped to 0..1";
+  Set(i, kFadeIn, -3);
+  EXPECT_EQ(GetDouble(i, kFadeIn), 0.0);
+  Set(i, kFps, 0);
+  EXPECT_GT(GetDouble(i, kFps), 0.0) << "a rate of 0 would make every frame frame 0";
+  Set(i, 99, 1.0);  // no such parameter
+  Set(i, kWidth, 0.0);
+  SetColour(i, 2.0f, -1.0f, 0.5f);
+  EXPECT_EQ(Centre(i, 0), Rgba(255, 0, 128)) << "channels clamped";
+  SetColour(i, NAN, 0, 0);
+  EXPECT_EQ(Centre(i, 0.04), Rgba(255, 0, 128)) << "a NaN colour is refused";
+  f0r_param_color_t c{};
+  f.get(i, &c, kBackground);
+  EXPECT_EQ(c.r, 1.0f);
+  f.destruct(i);
+}
+
+TEST_F(Frei0rTest, SlicesOfAFramePassUnchangedOnceRecognised) {
+  // A host that slices hands one instance the halves of a frame, one after the other in memory.
+  f0r_instance_t i = Blank(1, 0, 0);
+  const auto frame = Gradient(kW, 2 * kH);
+  std::vector<uint32_t> out(frame.size(), 0);
+  const std::size_t half = kW * kH;
+  for (int n = 0; n < 2; ++n) {
+    f.update(i, n, frame.data(), out.data());
+    f.update(i, n, frame.data() + half, out.data() + half);
+  }
+  EXPECT_EQ(out, frame) << "no slice of the second frame is cropped or painted";
+  f.destruct(i);
 }
