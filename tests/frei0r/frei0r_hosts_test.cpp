@@ -274,7 +274,7 @@ TEST_F(Frei0rHostsTest, BadValuesFromHostsAreClampedOrRefusedWithAMessage) {
     EXPECT_TRUE(WIFEXITED(raw)) << command << " ended by a signal";
     return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   };
-  const std::string out = " " + (dir / "bad-%04d.png").string();
+  const std::string out = std::string(" ").append((dir / "bad-%04d.png").string());
   // FFmpeg hands over NaN and a colour outside 0..1; the filter renders regardless.
   EXPECT_EQ(run("ffmpeg -i " + clip + " -vf 'frei0r=vantiro:0|0|0|25|y|nan|7|0|1|0.3|0.3|0.5|2/-1/nan'" + out), 0);
   std::string said = ReadFile(err);
