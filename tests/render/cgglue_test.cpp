@@ -26,30 +26,20 @@ TEST(CGglue, RectanglesAreMeasuredUpFromTheFramesBottom) {
   EXPECT_TRUE(is(QDRectToGCRect(R(300, 150, 100, 50), frame), 300, 430, -200, -100)) << "reversed stays reversed";
 }
 
-// The snapshot's pixels are tested with the image drawing; here, its size and that the
-// caller owns it, and the proportional frame an image of that size gets.
-TEST(CGglue, ASnapshotHasTheBuffersSizeAndBelongsToTheCaller) {
-  Buffer buffer(MakePicture(1000, 400, Noise));
-  const long before = vantiro::LiveImageCount();
-  CGImageRef image = GWorld2CGImage(buffer.gw());
-  EXPECT_EQ(vantiro::LiveImageCount(), before + 1);
-  int32_t w = 0, h = 0;
-  GetImageDims(image, w, h);
-  EXPECT_EQ(w, 1000);
-  EXPECT_EQ(h, 400);
-  EXPECT_EQ(CalcProportionalImageForFrame(image, R(0, 0, 200, 150)).bottom, 80);
-  CGImageRelease(image);
-  EXPECT_EQ(vantiro::LiveImageCount(), before);
-}
-
-// Without a turn exactly the rectangle is painted; a quarter turn stands 200 × 100 centred
-// at (360, 240) on its side about the same point, its top edge (red) on the left.
+// A buffer's snapshot, the caller's to release, drawn without a turn paints exactly the
+// rectangle; a quarter turn stands 200 × 100 centred at (360, 240) on its side about the
+// same point, its top edge (red) on the left.
 TEST(CGglue, TheImageFillsTheRectangleTurnedAboutItsCentre) {
   const Picture noise = MakePicture(40, 30, Noise);
-  CGImageRef image = ImageOf(noise);
-  Buffer upright(Picture(100, 80, kGround));
+  Buffer upright(Picture(100, 80, kGround)), source(noise);
+  const long images = vantiro::LiveImageCount();
+  CGImageRef image = GWorld2CGImage(source.gw());
+  int32_t w = 0, h = 0;
+  GetImageDims(image, w, h);
+  EXPECT_TRUE(w == 40 && h == 30) << w << " x " << h;
   DrawCGImageInQDRect(upright.gw(), image, R(10, 20, 50, 50), 0, false);
   CGImageRelease(image);
+  EXPECT_EQ(vantiro::LiveImageCount(), images);
   EXPECT_TRUE(Matches(upright.Read(), MakePicture(100, 80, [&](int x, int y) {
                         return x >= 10 && x < 50 && y >= 20 && y < 50 ? noise.at(x - 10, y - 20) : kGround;
                       }), 0, "upright"));

@@ -70,15 +70,11 @@ TEST(Geometry, ClippingCentringAndKeepingProportions) {
 }
 
 TEST(Buffers, AreAllocatedLockedAtTheOrigin) {
-  GWorldPtr gw = AllocateRectGWorld(R(100, 50, 400, 290));
-  ASSERT_NE(gw, nullptr);
-  EXPECT_TRUE(Is(GetPortRect(gw), R(0, 0, 300, 240)));
-  EXPECT_NE(GetPixelsState(GetGWorldPixMap(gw)) & pixelsLocked, 0u);
-  DisposeGWorld(gw);
-  gw = AllocateGWorld(64, 32);
-  EXPECT_TRUE(Is(CarbonGetPortBounds(gw), R(0, 0, 64, 32)));
-  EXPECT_NE(GetPixelsState(GetGWorldPixMap(gw)) & pixelsLocked, 0u);
-  DisposeGWorld(gw);
+  for (GWorldPtr gw : {AllocateRectGWorld(R(100, 50, 400, 290)), AllocateGWorld(300, 240)}) {
+    EXPECT_TRUE(Is(GetPortRect(gw), R(0, 0, 300, 240)));
+    EXPECT_NE(GetPixelsState(GetGWorldPixMap(gw)) & pixelsLocked, 0u);
+    DisposeGWorld(gw);
+  }
   EXPECT_EQ(AllocateGWorld(0, 10), nullptr);
   VantiroFailNextAllocations(1);
   EXPECT_EQ(AllocateGWorld(10, 10), nullptr);
