@@ -91,6 +91,18 @@ TEST(Ports, ALentGWorldOutlivesItsBorrowersDisposal) {
 
 // Painting and erasing use the pen's colours within the clip; inverting makes any pixel its
 // colour over black, inverted and opaque, and inverting twice gives that colour back.
+// The dialog hit-tests with PtInRect and insets outlines; the renderer offsets crops.
+TEST(RectHelpers, OffsetSaturatesInsetEmptiesAndPointsLieInTheHalfOpenBox) {
+  Rect r = R(32000, 0, 32700, 10), inset = R(0, 0, 18, 9);
+  OffsetRect(&r, 1000, 1);
+  InsetRect(&inset, 9, 2);  // 18 wide: nothing left
+  EXPECT_TRUE(r.left == 32767 && r.right == 32767 && r.bottom == 11) << "saturates instead of wrapping";
+  EXPECT_TRUE(inset.left == 0 && inset.top == 0 && inset.right == 0 && inset.bottom == 0);
+  const Rect box = R(0, 0, 12, 12);
+  EXPECT_TRUE(PtInRect(Point{0, 0}, &box) && PtInRect(Point{11, 11}, &box));
+  EXPECT_FALSE(PtInRect(Point{0, 12}, &box) || PtInRect(Point{12, 0}, &box) || PtInRect(Point{-1, 5}, &box));
+}
+
 TEST(Drawing, FillsUseTheirColoursWithinTheClipAndInversionIsItsOwnUndo) {
   Buffer buffer(6, 6);
   {
