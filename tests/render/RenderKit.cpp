@@ -40,6 +40,12 @@ Picture MakePicture(int width, int height, const std::function<Pixel(int, int)>&
   return picture;
 }
 
+Picture Cut(const Picture& source, int left, int top, int right, int bottom, Pixel ground, int dx) {
+  return MakePicture(source.width, source.height, [&](int x, int y) {
+    return x >= left && x < right && y >= top && y < bottom ? source.at(x + dx, y) : ground;
+  });
+}
+
 Pixel Noise(int x, int y) {
   uint32_t h = uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u;
   h ^= h >> 13;
@@ -53,7 +59,9 @@ Pixel Smooth(int x, int y, int width, int height) {
                 Byte(255.0 * (x + 2 * y) / std::max(1, width + 2 * height)));
 }
 
-Rect R(int left, int top, int right, int bottom) { return Rect{int16_t(top), int16_t(left), int16_t(bottom), int16_t(right)}; }
+Rect R(int left, int top, int right, int bottom) {
+  return Rect{int16_t(top), int16_t(left), int16_t(bottom), int16_t(right)};
+}
 
 CGImageRef ImageOf(const Picture& picture) {
   std::vector<uint32_t> words;
@@ -100,7 +108,8 @@ Footprint::Footprint() : ports_(VantiroLivePortCount()), images_(LiveImageCount(
   GetGWorld(&port, &device);
   if (port != port_ || device != device_) return ::testing::AssertionFailure() << "the current port or device changed";
   if (VantiroLivePortCount() != ports_ || LiveImageCount() != images_)
-    return ::testing::AssertionFailure() << VantiroLivePortCount() - ports_ << " ports and " << LiveImageCount() - images_
+    return ::testing::AssertionFailure() << VantiroLivePortCount() - ports_ << " ports and "
+                                         << LiveImageCount() - images_
                                          << " images more than before";
   return ::testing::AssertionSuccess();
 }
@@ -124,7 +133,9 @@ Picture ExpectedEffect(const Picture& source, const EffectSetting& s, double edg
   Picture out(w, h, s.background);
   // Pixel edges: the fraction of the extent, truncated toward zero.
   const auto edge = [](int extent, double fraction) { return std::trunc(extent * fraction); };
-  const auto clamped = [&](int extent, double fraction) { return int(std::clamp(edge(extent, fraction), 0.0, double(extent))); };
+  const auto clamped = [&](int extent, double fraction) {
+    return int(std::clamp(edge(extent, fraction), 0.0, double(extent)));
+  };
   const int cropLeft = clamped(w, s.left), cropRight = clamped(w, s.right);
   const int cropTop = clamped(h, s.top), cropBottom = clamped(h, s.bottom);
   if (cropRight <= cropLeft || cropBottom <= cropTop) return out;
@@ -149,7 +160,8 @@ Picture ExpectedEffect(const Picture& source, const EffectSetting& s, double edg
       // (dx cos a + dy sin a, -dx sin a + dy cos a).
       const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
       const double fu = (dx * cosine - dy * sine) / tw + 0.5, fv = (dx * sine + dy * cosine) / th + 0.5;
-      const double inset = std::min({fu * std::abs(tw), (1 - fu) * std::abs(tw), fv * std::abs(th), (1 - fv) * std::abs(th)});
+      const double inset =
+          std::min({fu * std::abs(tw), (1 - fu) * std::abs(tw), fv * std::abs(th), (1 - fv) * std::abs(th)});
       if (std::abs(inset) < edgeBand) out.ignore(x, y);
       if (inset > 0) out.at(x, y) = SampleBilinear(crop, fu * crop.width, fv * crop.height);
     }
@@ -160,8 +172,8 @@ void SaveArtifact(const Picture& picture, const std::string& name) {
   const char* folder = std::getenv("VANTIRO_TEST_ARTIFACTS");
   std::vector<uint8_t> rgba;
   for (const Pixel& p : picture.pixels) rgba.insert(rgba.end(), {p.r, p.g, p.b, p.a});
-  WritePng((folder != nullptr ? std::filesystem::path(folder) : std::filesystem::temp_directory_path()) / (name + ".png"),
-           picture.width, picture.height, rgba);
+  const std::filesystem::path into = folder != nullptr ? folder : std::filesystem::temp_directory_path();
+  WritePng(into / (name + ".png"), picture.width, picture.height, rgba);
 }
 
 ::testing::AssertionResult Matches(const Picture& actual, const Picture& expected, int tolerance,
@@ -181,7 +193,8 @@ void SaveArtifact(const Picture& picture, const std::string& name) {
     }
   if (mismatches == 0) return ::testing::AssertionSuccess();
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  const std::string stem = (info == nullptr ? "test" : std::string(info->test_suite_name()) + "." + info->name()) + "-" + label;
+  const std::string test = info == nullptr ? "test" : std::string(info->test_suite_name()) + "." + info->name();
+  const std::string stem = test + "-" + label;
   SaveArtifact(actual, stem + "-actual");
   SaveArtifact(expected, stem + "-expected");
   return ::testing::AssertionFailure() << label << ": " << mismatches << " pixels differ by more than " << tolerance

@@ -46,6 +46,9 @@ Pixel Noise(int x, int y);
 // enough that a shift, a flip or a turn shows.
 Pixel Smooth(int x, int y, int width, int height);
 
+// The source inside (left, top)-(right, bottom), taken `dx` further right, over `ground`.
+Picture Cut(const Picture& source, int left, int top, int right, int bottom, Pixel ground, int dx = 0);
+
 // A rectangle given the way people read it.
 Rect R(int left, int top, int right, int bottom);
 // A picture as an image of native words; the caller releases it.

@@ -25,8 +25,9 @@ struct Canvas {
   Canvas(int width, int height, const std::function<Pixel(int, int)>& fill, bool little = false)
       : little(little), buffer(MakePicture(width, height, [&](int x, int y) { return Order(fill(x, y)); })) {
     PixMapHandle pm = GetGWorldPixMap(buffer.gw());
+    const uint32_t order = little ? uint32_t(kCGBitmapByteOrder32Little) : 0u;
     context = CGBitmapContextCreate(GetPixBaseAddr(pm), size_t(width), size_t(height), 8, size_t(GetPixRowBytes(pm)),
-                                    nullptr, kCGImageAlphaPremultipliedFirst | (little ? uint32_t(kCGBitmapByteOrder32Little) : 0u));
+                                    nullptr, kCGImageAlphaPremultipliedFirst | order);
   }
   Canvas(int width, int height, Pixel fill = Pixel{}) : Canvas(width, height, [=](int, int) { return fill; }) {}
   ~Canvas() { CGContextRelease(context); }
@@ -76,7 +77,8 @@ TEST(BitmapContext, AcceptsItsLayoutsAndSnapshotsReadEveryByteOrderIntoNativeWor
                  {kCGImageAlphaPremultipliedFirst | kCGBitmapByteOrder32Little, 0x10, 0x80402010u},
                  {kCGImageAlphaNoneSkipFirst, 0x10, 0xFF204080u}};
   for (const auto& l : layouts) {
-    for (int i = 0; i < 16; ++i) memory[size_t(i)] = l.first == 0x80 ? uint8_t(0x80 >> (i % 4)) : uint8_t(0x10 << (i % 4));
+    for (int i = 0; i < 16; ++i)
+      memory[size_t(i)] = l.first == 0x80 ? uint8_t(0x80 >> (i % 4)) : uint8_t(0x10 << (i % 4));
     CGContextRef context = CGBitmapContextCreate(memory.data(), 2, 2, 8, 8, nullptr, l.info);
     EXPECT_EQ(CGBitmapContextGetData(context), memory.data()) << l.info;
     CGImageRef image = CGBitmapContextCreateImage(context);
@@ -101,7 +103,8 @@ TEST(DrawImage, PlacesScalesMirrorsAndClipsAsTheRectangleSays) {
   Canvas mirrored(4, 3), empty(4, 3), clipped(4, 4);
   const Picture narrow = MakePicture(4, 3, Noise);
   Draw(mirrored, narrow, CGRectMake(4, 0, -4, 3));
-  EXPECT_TRUE(Matches(mirrored.Read(), MakePicture(4, 3, [&](int x, int y) { return narrow.at(3 - x, y); }), 0, "mirrored"));
+  const Picture mirror = MakePicture(4, 3, [&](int x, int y) { return narrow.at(3 - x, y); });
+  EXPECT_TRUE(Matches(mirrored.Read(), mirror, 0, "mirrored"));
   Draw(empty, noise, CGRectMake(2, 0, 0, 3));
   EXPECT_TRUE(Matches(empty.Read(), Picture(4, 3), 0, "no width"));
   // x -3..3, y 1..7 up: rows 0..2 from the top show image rows 3..5, columns 3..5.
@@ -116,7 +119,8 @@ TEST(DrawImage, PlacesScalesMirrorsAndClipsAsTheRectangleSays) {
   EXPECT_NEAR(edges.Get(1, 0).r, 191, 1);
   EXPECT_NEAR(edges.Get(4, 0).g, 64, 1);
   const Pixel black = Opaque(0, 0, 0), white = Opaque(255, 255, 255);
-  EXPECT_TRUE(edges.Get(0, 0) == black && edges.Get(2, 0) == white && edges.Get(3, 0) == white && edges.Get(5, 0) == black);
+  EXPECT_TRUE(edges.Get(0, 0) == black && edges.Get(2, 0) == white && edges.Get(3, 0) == white &&
+              edges.Get(5, 0) == black);
 }
 
 namespace {
@@ -223,10 +227,13 @@ TEST(DrawImage, OnWholePixelsAPictureIsLaidOverWithExactRounding) {
         const Pixel d = ground(x, y);
         if (x < 30 || y < 13) return d;
         const Pixel s = picture.at(x - 30, y - 13);
-        const auto over = [&](uint8_t sc, uint8_t dc) { return uint8_t(std::min(255L, sc + std::lround(dc * (255 - s.a) / 255.0))); };
+        const auto over = [&](uint8_t sc, uint8_t dc) {
+          return uint8_t(std::min(255L, sc + std::lround(dc * (255 - s.a) / 255.0)));
+        };
         return mode == kCGBlendModeCopy ? s : Pixel{over(s.a, d.a), over(s.r, d.r), over(s.g, d.g), over(s.b, d.b)};
       });
-      EXPECT_TRUE(Matches(canvas.Read(), expected, 0, std::string(little ? "little " : "big ") + (mode ? "copy" : "over")));
+      const std::string label = std::string(little ? "little " : "big ") + (mode ? "copy" : "over");
+      EXPECT_TRUE(Matches(canvas.Read(), expected, 0, label));
     }
 }
 
@@ -246,8 +253,8 @@ TEST(Snapshot, KeepsItsPixelsWhateverLaterHappensToTheRaster) {
   const std::pair<const char*, std::function<void(std::unique_ptr<Buffer>&, CGImageRef)>> changes[] = {
       {"painted", [&](std::unique_ptr<Buffer>& raster, CGImageRef) { paint(*raster); }},
       {"copied into", [&](std::unique_ptr<Buffer>& raster, CGImageRef) {
-         CopyBits(GetPortBitMapForCopyBits(other.gw()), GetPortBitMapForCopyBits(raster->gw()), &bounds, &bounds, srcCopy,
-                  nullptr);
+         const BitMap* from = GetPortBitMapForCopyBits(other.gw());
+         CopyBits(from, GetPortBitMapForCopyBits(raster->gw()), &bounds, &bounds, srcCopy, nullptr);
        }},
       {"written through its address", [&](std::unique_ptr<Buffer>& raster, CGImageRef) {
          std::memset(GetPixBaseAddr(GetGWorldPixMap(raster->gw())), 0x5A, 4 * kW);
@@ -304,11 +311,13 @@ TEST(DrawImage, EveryByteOrderAndBandCountDrawsTheSameBytes) {
       CGContextSetBlendMode(c, kCGBlendModeHue);
       CGContextRotateCTM(c, -1.9f);
     });
-    Draw(canvas, glass, CGRectMake(-200, -200, 400, -400), [](CGContextRef c) { CGContextSetBlendMode(c, kCGBlendModePlusDarker); });
+    Draw(canvas, glass, CGRectMake(-200, -200, 400, -400),
+         [](CGContextRef c) { CGContextSetBlendMode(c, kCGBlendModePlusDarker); });
     return canvas.Read();
   };
   const Picture one = draw(false, 1);
   EXPECT_TRUE(Matches(draw(true, 1), one, 0, "little-endian order"));
-  for (const int bands : {2, 3, 7}) EXPECT_TRUE(Matches(draw(bands % 2 != 0, bands), one, 0, "bands " + std::to_string(bands)));
+  for (const int bands : {2, 3, 7})
+    EXPECT_TRUE(Matches(draw(bands % 2 != 0, bands), one, 0, "bands " + std::to_string(bands)));
   vantiro::SetDrawingBands(0);
 }

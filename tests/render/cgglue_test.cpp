@@ -44,7 +44,8 @@ TEST(CGglue, TheImageFillsTheRectangleTurnedAboutItsCentre) {
                         return x >= 10 && x < 50 && y >= 20 && y < 50 ? noise.at(x - 10, y - 20) : kGround;
                       }), 0, "upright"));
 
-  const Picture picture = MakePicture(200, 100, [](int x, int y) { return y < 10 ? Opaque(255, 0, 0) : Smooth(x, y, 200, 100); });
+  const Picture picture =
+      MakePicture(200, 100, [](int x, int y) { return y < 10 ? Opaque(255, 0, 0) : Smooth(x, y, 200, 100); });
   image = ImageOf(picture);
   Buffer buffer(Picture(720, 480, kGround));
   DrawCGImageInQDRect(buffer.gw(), image, R(260, 190, 460, 290), float(std::numbers::pi / 2), false);

@@ -37,13 +37,6 @@ class Driver : public ::testing::Test {
     return to.Read();
   }
 
-  // The source inside (left, top)-(right, bottom), shifted by dx, over the background.
-  static Picture Cut(const Picture& source, int left, int top, int right, int bottom, int dx = 0) {
-    return MakePicture(source.width, source.height, [&](int x, int y) {
-      return x >= left && x < right && y >= top && y < bottom ? source.at(x + dx, y) : Opaque(kPlum);
-    });
-  }
-
   pluginDataPtr config = nullptr;
 };
 
@@ -88,7 +81,8 @@ TEST_F(Driver, LeavesThePortAndDeviceAsFoundAndNothingBehind) {
   EXPECT_TRUE(before.Unchanged());
   int16_t opacity = 0;
   EXPECT_EXIT(DoEffect(nullptr, nullptr, from.gw(), preview.gw(), 0, 0, 0, 1, 0, 0, 0, &opacity),
-              testing::ExitedWithCode(1), "uninited theData in Plugin Effect master proc. need to call init before calling me");
+              testing::ExitedWithCode(1),
+              "uninited theData in Plugin Effect master proc. need to call init before calling me");
 }
 
 // The preview cuts the same fractions as the full-size render, whatever the workspace's
@@ -103,14 +97,15 @@ TEST_F(Driver, ThePreviewAndPixelDriveCutWhatTheyAreGiven) {
     gConfigWorkSpace.maxFrameIndex = frame + 1;
     Buffer preview(360, 240);
     CallPixelEffect(from.gw(), preview.gw());
-    EXPECT_TRUE(Matches(preview.Read(), Cut(source, 90, 60, 270, 180), 0, "preview " + std::to_string(frame)));
+    const Picture expected = Cut(source, 90, 60, 270, 180, Opaque(kPlum));
+    EXPECT_TRUE(Matches(preview.Read(), expected, 0, "preview " + std::to_string(frame)));
   }
 
   config->startRel = relRect{0, 0.5, 0, 1};
   const Picture small = MakePicture(40, 20, Noise);
   Buffer in(small), crop(40, 20), target(40, 20);
   PixelDrive(in.gw(), crop.gw(), R(20, 0, 40, 20), config, 0, 1);  // the right half of the source
-  EXPECT_TRUE(Matches(crop.Read(), Cut(small, 0, 0, 20, 20, 20), 0, "crop"));
+  EXPECT_TRUE(Matches(crop.Read(), Cut(small, 0, 0, 20, 20, Opaque(kPlum), 20), 0, "crop"));
   DoPascalPixelEffect(in.gw(), target.gw(), config, 0, 1);
-  EXPECT_TRUE(Matches(target.Read(), Cut(small, 0, 0, 20, 20), 0, "from startRel"));
+  EXPECT_TRUE(Matches(target.Read(), Cut(small, 0, 0, 20, 20, Opaque(kPlum)), 0, "from startRel"));
 }

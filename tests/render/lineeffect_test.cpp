@@ -23,13 +23,6 @@ EffectSetting Setting(double left, double right, double top, double bottom, int 
   return EffectSetting{left, right, top, bottom, sx, sy, sr, Opaque(kTeal)};
 }
 
-// The source inside the pixel rectangle, in place; the background elsewhere.
-Picture InPlace(const Picture& source, int left, int top, int right, int bottom) {
-  return MakePicture(source.width, source.height, [&](int x, int y) {
-    return (x >= left && x < right && y >= top && y < bottom) ? source.at(x, y) : Opaque(kTeal);
-  });
-}
-
 class LineEffect : public ::testing::Test {
  protected:
   LineEffect() {
@@ -60,10 +53,11 @@ class LineEffect : public ::testing::Test {
 TEST_F(LineEffect, WithTheSlidersAtZeroTheRectangleStaysInPlaceOverTheBackground) {
   const Picture source = MakePicture(kW, kH, Noise);
   EXPECT_TRUE(Matches(Render(source, Setting(0, 1, 0, 1)), source, 0, "whole"));
-  EXPECT_TRUE(Matches(Render(source, Setting(0.0013, 0.3, 0.51, 1)), InPlace(source, 0, 244, 216, 480), 0, "odd"));
-  EXPECT_TRUE(Matches(Render(source, Setting(0.9, 1, 0, 0.01)), InPlace(source, 648, 0, 720, 4), 0, "thin"));
+  const Pixel teal = Opaque(kTeal);
+  EXPECT_TRUE(Matches(Render(source, Setting(0.0013, 0.3, 0.51, 1)), Cut(source, 0, 244, 216, 480, teal), 0, "odd"));
+  EXPECT_TRUE(Matches(Render(source, Setting(0.9, 1, 0, 0.01)), Cut(source, 648, 0, 720, 4, teal), 0, "thin"));
   Buffer one(source);
-  EXPECT_TRUE(Matches(Render(source, Setting(0.25, 0.75, 0.25, 0.75), &one), InPlace(source, 180, 120, 540, 360), 0,
+  EXPECT_TRUE(Matches(Render(source, Setting(0.25, 0.75, 0.25, 0.75), &one), Cut(source, 180, 120, 540, 360, teal), 0,
                       "in place"));
   const Picture frame = MakePicture(101, 67, Noise);
   const auto px = [](int extent, double f) { return int(std::trunc(extent * f)); };
@@ -71,7 +65,7 @@ TEST_F(LineEffect, WithTheSlidersAtZeroTheRectangleStaysInPlaceOverTheBackground
     for (int j = 1; j < 5; ++j) {
       const double left = 0.1 * i - 0.1, right = 0.1 * (i + j) + 0.19, top = 0.07 * j, bottom = 1 - 0.03 * i;
       EXPECT_TRUE(Matches(Render(frame, Setting(left, right, top, bottom)),
-                          InPlace(frame, px(101, left), px(67, top), px(101, right), px(67, bottom)), 0,
+                          Cut(frame, px(101, left), px(67, top), px(101, right), px(67, bottom), teal), 0,
                           "sweep " + std::to_string(i) + "," + std::to_string(j)));
     }
 }

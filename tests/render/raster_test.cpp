@@ -65,7 +65,8 @@ TEST(Ports, KeepTheirOwnDevicesAndState) {
     GetForeColor(&fore);
     GetBackColor(&back);
     Rect clip;
-    EXPECT_TRUE((fore.red | fore.green | fore.blue) == 0 && (back.red & back.green & back.blue) == 65535) << "black on white";
+    EXPECT_EQ(fore.red | fore.green | fore.blue, 0) << "black";
+    EXPECT_EQ(back.red & back.green & back.blue, 65535) << "on white";
     EXPECT_EQ(GetPortPenMode(b.gw()), patCopy);
     EXPECT_LE(GetPortClipRect(b.gw(), &clip)->left, -32767) << "wide open";
     EXPECT_EQ(GetPortClipRect(a.gw(), &clip)->right, 4);
@@ -158,7 +159,8 @@ TEST(Drawing, OutlinesDrawEachPixelOnceAndOvalsAreClosedSymmetricRings) {
         if (!on(x, y)) continue;
         top |= y == r.top, left |= x == r.left;
         EXPECT_TRUE(x >= r.left && x < r.right && y >= r.top && y < r.bottom) << x << "," << y;
-        EXPECT_TRUE(on(r.left + r.right - 1 - x, y) && on(x, r.top + r.bottom - 1 - y)) << "mirror of " << x << "," << y;
+        const int mirrorX = r.left + r.right - 1 - x, mirrorY = r.top + r.bottom - 1 - y;
+        EXPECT_TRUE(on(mirrorX, y) && on(x, mirrorY)) << "mirror of " << x << "," << y;
         // Closed: every ring pixel touches another one, also diagonally.
         EXPECT_TRUE(on(x - 1, y - 1) || on(x, y - 1) || on(x + 1, y - 1) || on(x - 1, y) || on(x + 1, y) ||
                     on(x - 1, y + 1) || on(x, y + 1) || on(x + 1, y + 1)) << x << "," << y;
@@ -212,7 +214,7 @@ TEST(CopyBits, CopiesWithinOneRasterWhateverTheOverlap) {
     Buffer buffer(picture), separate(picture), other(picture);
     const auto bits = [](const Buffer& b) { return reinterpret_cast<const BitMap*>(*GetGWorldPixMap(b.gw())); };
     CopyBits(bits(buffer), bits(buffer), &src, &dst, srcCopy, nullptr);
-    CopyBits(GetPortBitMapForCopyBits(other.gw()), GetPortBitMapForCopyBits(separate.gw()), &src, &dst, srcCopy, nullptr);
+    CopyBits(bits(other), bits(separate), &src, &dst, srcCopy, nullptr);
     EXPECT_TRUE(Matches(buffer.Read(), separate.Read(), 0, "overlap"));
   }
 }
