@@ -14,43 +14,31 @@
 namespace {
 
 // FNV-1a, 64-bit.
-class Checksum {
- public:
+struct Checksum {
+  uint64_t value = 14695981039346656037ull;
   void Add(const void* data, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i) hash_ = (hash_ ^ static_cast<const uint8_t*>(data)[i]) * 1099511628211ull;
+    for (std::size_t i = 0; i < n; ++i) value = (value ^ static_cast<const uint8_t*>(data)[i]) * 1099511628211ull;
   }
-  void AddInt(int64_t v) {
-    uint8_t b[8];
-    for (int i = 0; i < 8; ++i) b[i] = uint8_t(v >> (8 * i));  // the same bytes in any byte order
-    Add(b, 8);
+  void AddInt(int64_t v) {  // the same bytes in any byte order
+    for (int i = 0; i < 8; ++i) {
+      const uint8_t byte = uint8_t(v >> (8 * i));
+      Add(&byte, 1);
+    }
   }
-  uint64_t value() const { return hash_; }
-
- private:
-  uint64_t hash_ = 14695981039346656037ull;
 };
 
 constexpr int kW = 64, kH = 48;
+const Rect kBounds{0, 0, kH, kW};
 
 GWorldPtr NewRaster() {
   GWorldPtr gw = nullptr;
-  const Rect bounds{0, 0, kH, kW};
-  EXPECT_EQ(NewGWorld(&gw, 32, &bounds, nullptr, nullptr, 0), noErr);
+  EXPECT_EQ(NewGWorld(&gw, 32, &kBounds, nullptr, nullptr, 0), noErr);
   return gw;
 }
 
-// An opaque, asymmetric source: bytes alpha, red, green, blue in memory.
-void FillSource(GWorldPtr gw) {
+uint8_t* Row(GWorldPtr gw, int y) {
   PixMapHandle pm = GetGWorldPixMap(gw);
-  for (int y = 0; y < kH; ++y) {
-    auto* row = reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm)) + y * GetPixRowBytes(pm);
-    for (int x = 0; x < kW; ++x) {
-      row[4 * x] = 255;
-      row[4 * x + 1] = uint8_t(x * 4);
-      row[4 * x + 2] = uint8_t(y * 5 + (x > 40 ? 60 : 0));
-      row[4 * x + 3] = uint8_t((x * y) & 0xFF);
-    }
-  }
+  return reinterpret_cast<uint8_t*>(GetPixBaseAddr(pm)) + y * GetPixRowBytes(pm);
 }
 
 uint64_t RenderChecksum(const relRect& rect, int16_t sx, int16_t sy, int16_t sr) {
@@ -61,16 +49,19 @@ uint64_t RenderChecksum(const relRect& rect, int16_t sx, int16_t sy, int16_t sr)
   config->sliders[0] = sx, config->sliders[1] = sy, config->sliders[2] = sr;
   config->colors[0] = RGBColor{0x1E00, 0x3A00, 0x5F00};
   GWorldPtr source = NewRaster(), dest = NewRaster();
-  FillSource(source);
+  for (int y = 0; y < kH; ++y)  // opaque and asymmetric: bytes alpha, red, green, blue
+    for (int x = 0; x < kW; ++x) {
+      const uint8_t argb[] = {255, uint8_t(x * 4), uint8_t(y * 5 + (x > 40 ? 60 : 0)), uint8_t((x * y) & 0xFF)};
+      std::memcpy(Row(source, y) + 4 * x, argb, 4);
+    }
   int16_t opacity = 0;
   DoEffect(config, nullptr, source, dest, 0, 0, 0, 1, 0.5, 0.5, 0.5, &opacity);
   Checksum sum;
-  PixMapHandle pm = GetGWorldPixMap(dest);
-  for (int y = 0; y < kH; ++y) sum.Add(GetPixBaseAddr(pm) + y * GetPixRowBytes(pm), 4 * kW);
+  for (int y = 0; y < kH; ++y) sum.Add(Row(dest, y), 4 * kW);
   DisposeGWorld(source);
   DisposeGWorld(dest);
   pDestroyConfig(config);
-  return sum.value();
+  return sum.value;
 }
 
 }  // namespace
@@ -84,7 +75,7 @@ TEST(Golden, CommandCodesReadTheSameEverywhere) {
     sum.Add(text.data(), text.size());
   }
   EXPECT_EQ(CommandID2Str(FOUR_CHAR_CODE('o', 'k', ' ', ' ')), "ok  ");
-  EXPECT_EQ(sum.value(), 0xC9BA0940993DF5D7ull);
+  EXPECT_EQ(sum.value, 0xC9BA0940993DF5D7ull);
 }
 
 TEST(Golden, RastersHoldAlphaRedGreenBlueInMemory) {
@@ -95,14 +86,9 @@ TEST(Golden, RastersHoldAlphaRedGreenBlueInMemory) {
   SetGWorld(gw, nullptr);
   const RGBColor colour{0x1234, 0x5678, 0x9ABC};
   RGBForeColor(&colour);
-  const Rect all{0, 0, kH, kW};
-  PaintRect(&all);
+  PaintRect(&kBounds);
   SetGWorld(port, device);
-  const auto* p = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(GetGWorldPixMap(gw)));
-  EXPECT_EQ(p[0], 0xFF);
-  EXPECT_EQ(p[1], 0x12);
-  EXPECT_EQ(p[2], 0x56);
-  EXPECT_EQ(p[3], 0x9A);
+  EXPECT_EQ(std::vector<uint8_t>(Row(gw, 0), Row(gw, 0) + 4), (std::vector<uint8_t>{0xFF, 0x12, 0x56, 0x9A}));
   DisposeGWorld(gw);
 }
 
@@ -112,7 +98,7 @@ TEST(Golden, FadeOpacities) {
   for (const auto& f : fades)
     for (int32_t r = -5; r <= 105; ++r) sum.AddInt(IsFaded(r, 100, f[0], f[1]) ? FadeOpacity(r, 100, f[0], f[1]) : -1);
   EXPECT_EQ(FadeOpacity(5, 100, 10, 10), 127);
-  EXPECT_EQ(sum.value(), 0xEF2D40D8C737BDA8ull);
+  EXPECT_EQ(sum.value, 0xEF2D40D8C737BDA8ull);
 }
 
 TEST(Golden, RenderedFrames) {

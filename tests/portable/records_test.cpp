@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
+#include <string>
 
 #include "model/pascalFX.h"
 #include "model/prefsloader.h"
@@ -14,19 +14,16 @@ namespace fs = std::filesystem;
 namespace {
 
 #if defined(__powerpc__)
-constexpr const char* kThisBuild = "powerpc";
-#elif defined(__i386__)
-constexpr const char* kThisBuild = "i686";
+const std::string kThisBuild = "powerpc";
 #else
-constexpr const char* kThisBuild = "x86_64";
+const std::string kThisBuild = "intel";  // both Intel builds share the little-endian record
 #endif
 
-// A record with the defaults, freed with the test.
-std::unique_ptr<pluginDataRec, void (*)(pluginDataPtr)> Defaults() {
-  pluginDataPtr p = nullptr;
-  pNewConfig(&p);
-  ResetConfig(p, true);
-  return {p, pDestroyConfig};
+// Reads a fresh default record from the preferences; false when none could be read.
+bool ReadInto(pluginDataPtr* config) {
+  pNewConfig(config);
+  ResetConfig(*config, true);
+  return ReadConfig(*config);
 }
 
 }  // namespace
@@ -37,26 +34,22 @@ TEST(SettingsRecords, OnlyThisProcessorsRecordsAreRead) {
   int foreign = 0;
   for (const auto& entry : fs::directory_iterator(records)) {
     const std::string build = entry.path().filename();
-    const bool same = build == kThisBuild ||
-                      (build == "x86_64" && std::string(kThisBuild) == "i686") ||
-                      (build == "i686" && std::string(kThisBuild) == "x86_64");
+    const bool same = (build == "powerpc" ? "powerpc" : "intel") == kThisBuild;
     vantiro::test::ScratchFolder prefs;
     prefs.UseAsPreferencesFolder();
     fs::copy_file(entry.path() / "vloqa-Prefs", prefs / "vloqa-Prefs");
-    const auto config = Defaults();
-    const bool read = ReadConfig(config.get());
-    if (same) {
-      // Intel builds share the little-endian record, whatever their word size.
-      EXPECT_TRUE(read) << build << "'s record is this processor's";
-      EXPECT_EQ(config.get()->sliders[0], 42);
-      continue;
+    pluginDataPtr config = nullptr, again = nullptr;
+    const bool read = ReadInto(&config);
+    EXPECT_EQ(read, same) << kThisBuild << " build and " << build << "'s record";
+    EXPECT_EQ(config->sliders[0], same ? 42 : 0) << "a foreign record leaves the defaults";
+    if (!same) {
+      ++foreign;
+      EXPECT_EQ(config->mediaType, 1);
+      EXPECT_TRUE(SaveConfig(config)) << "and the next save replaces it";
+      EXPECT_TRUE(ReadInto(&again));
+      pDestroyConfig(again);
     }
-    ++foreign;
-    EXPECT_FALSE(read) << kThisBuild << " read " << build << "'s record";
-    EXPECT_EQ(config.get()->sliders[0], 0) << "the defaults stay";
-    EXPECT_EQ(config.get()->mediaType, 1);
-    ASSERT_TRUE(SaveConfig(config.get())) << "and the next save replaces it";
-    EXPECT_TRUE(ReadConfig(Defaults().get()));
+    pDestroyConfig(config);
   }
   EXPECT_GE(foreign, 1) << "no record of another processor in " << records;
 }

@@ -7,6 +7,7 @@
 #include <ostream>
 
 #include "platform/coregraphics/CGImage.h"
+#include "platform/quickdraw/Pixels.h"
 #include "tests/testlib/Png.h"
 
 namespace vantiro::test {
@@ -18,6 +19,8 @@ double Sin(double x) {
   SinCos(x, &sine, &cosine);
   return sine;
 }
+
+uint8_t Byte(double v) { return uint8_t(std::clamp(std::lround(v), 0L, 255L)); }
 }  // namespace
 
 std::ostream& operator<<(std::ostream& out, const Pixel& p) {
@@ -37,6 +40,12 @@ Picture MakePicture(int width, int height, const std::function<Pixel(int, int)>&
   return picture;
 }
 
+Picture Cut(const Picture& source, int left, int top, int right, int bottom, Pixel ground, int dx) {
+  return MakePicture(source.width, source.height, [&](int x, int y) {
+    return x >= left && x < right && y >= top && y < bottom ? source.at(x + dx, y) : ground;
+  });
+}
+
 Pixel Noise(int x, int y) {
   uint32_t h = uint32_t(x) * 73856093u ^ uint32_t(y) * 19349663u;
   h ^= h >> 13;
@@ -46,17 +55,29 @@ Pixel Noise(int x, int y) {
 }
 
 Pixel Smooth(int x, int y, int width, int height) {
-  const auto byte = [](double v) { return uint8_t(std::clamp(std::lround(v), 0L, 255L)); };
-  return Opaque(byte(128 + 100 * Sin(0.13 * x + 0.02 * y)), byte(128 + 100 * Sin(0.09 * y - 0.03 * x + 1)),
-                byte(255.0 * (x + 2 * y) / std::max(1, width + 2 * height)));
+  return Opaque(Byte(128 + 100 * Sin(0.13 * x + 0.02 * y)), Byte(128 + 100 * Sin(0.09 * y - 0.03 * x + 1)),
+                Byte(255.0 * (x + 2 * y) / std::max(1, width + 2 * height)));
+}
+
+Rect R(int left, int top, int right, int bottom) {
+  return Rect{int16_t(top), int16_t(left), int16_t(bottom), int16_t(right)};
+}
+
+CGImageRef ImageOf(const Picture& picture) {
+  std::vector<uint32_t> words;
+  for (const Pixel& p : picture.pixels) words.push_back(NativeWord(p.a, p.r, p.g, p.b));
+  return MakeImage(picture.width, picture.height, std::move(words));
 }
 
 Buffer::Buffer(int width, int height) : width_(width), height_(height) {
-  const Rect bounds{0, 0, int16_t(height), int16_t(width)};
+  const Rect bounds = R(0, 0, width, height);
   EXPECT_EQ(NewGWorld(&gw_, 32, &bounds, nullptr, nullptr, 0), noErr);
 }
 
-Buffer::Buffer(const Picture& picture) : Buffer(picture.width, picture.height) { Write(picture); }
+Buffer::Buffer(const Picture& picture) : Buffer(picture.width, picture.height) {
+  for (int y = 0; y < height_; ++y)
+    for (int x = 0; x < width_; ++x) Set(x, y, picture.at(x, y));
+}
 
 Buffer::~Buffer() { DisposeGWorld(gw_); }
 
@@ -72,19 +93,11 @@ Pixel Buffer::Get(int x, int y) const {
 
 void Buffer::Set(int x, int y, Pixel p) {
   uint8_t* q = At(x, y);
-  q[0] = p.a;
-  q[1] = p.r;
-  q[2] = p.g;
-  q[3] = p.b;
+  q[0] = p.a, q[1] = p.r, q[2] = p.g, q[3] = p.b;
 }
 
 Picture Buffer::Read() const {
   return MakePicture(width_, height_, [&](int x, int y) { return Get(x, y); });
-}
-
-void Buffer::Write(const Picture& picture) {
-  for (int y = 0; y < height_; ++y)
-    for (int x = 0; x < width_; ++x) Set(x, y, picture.at(x, y));
 }
 
 Footprint::Footprint() : ports_(VantiroLivePortCount()), images_(LiveImageCount()) { GetGWorld(&port_, &device_); }
@@ -94,36 +107,25 @@ Footprint::Footprint() : ports_(VantiroLivePortCount()), images_(LiveImageCount(
   GDHandle device;
   GetGWorld(&port, &device);
   if (port != port_ || device != device_) return ::testing::AssertionFailure() << "the current port or device changed";
-  if (VantiroLivePortCount() != ports_)
-    return ::testing::AssertionFailure() << VantiroLivePortCount() - ports_ << " ports more than before";
-  if (LiveImageCount() != images_)
-    return ::testing::AssertionFailure() << LiveImageCount() - images_ << " images more than before";
+  if (VantiroLivePortCount() != ports_ || LiveImageCount() != images_)
+    return ::testing::AssertionFailure() << VantiroLivePortCount() - ports_ << " ports and "
+                                         << LiveImageCount() - images_
+                                         << " images more than before";
   return ::testing::AssertionSuccess();
 }
 
-Colour SampleBilinear(const Picture& picture, double u, double v) {
+Pixel SampleBilinear(const Picture& picture, double u, double v) {
   const double fx = u - 0.5, fy = v - 0.5;
   const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
   const double tx = fx - x0, ty = fy - y0;
-  const auto texel = [&](int x, int y) {
-    return picture.at(std::clamp(x, 0, picture.width - 1), std::clamp(y, 0, picture.height - 1));
-  };
-  Colour out{0, 0, 0, 0};
+  double a = 0, r = 0, g = 0, b = 0;
   for (int j = 0; j < 2; ++j)
     for (int i = 0; i < 2; ++i) {
       const double w = (i ? tx : 1 - tx) * (j ? ty : 1 - ty);
-      const Pixel p = texel(x0 + i, y0 + j);
-      out.a += w * p.a;
-      out.r += w * p.r;
-      out.g += w * p.g;
-      out.b += w * p.b;
+      const Pixel& p = picture.at(std::clamp(x0 + i, 0, picture.width - 1), std::clamp(y0 + j, 0, picture.height - 1));
+      a += w * p.a, r += w * p.r, g += w * p.g, b += w * p.b;
     }
-  return out;
-}
-
-Pixel Rounded(const Colour& c) {
-  const auto q = [](double v) { return uint8_t(std::clamp(std::lround(v), 0L, 255L)); };
-  return Pixel{q(c.a), q(c.r), q(c.g), q(c.b)};
+  return Pixel{Byte(a), Byte(r), Byte(g), Byte(b)};
 }
 
 Picture ExpectedEffect(const Picture& source, const EffectSetting& s, double edgeBand) {
@@ -131,10 +133,11 @@ Picture ExpectedEffect(const Picture& source, const EffectSetting& s, double edg
   Picture out(w, h, s.background);
   // Pixel edges: the fraction of the extent, truncated toward zero.
   const auto edge = [](int extent, double fraction) { return std::trunc(extent * fraction); };
-  const int cropLeft = int(std::clamp(edge(w, s.left), 0.0, double(w)));
-  const int cropRight = int(std::clamp(edge(w, s.right), 0.0, double(w)));
-  const int cropTop = int(std::clamp(edge(h, s.top), 0.0, double(h)));
-  const int cropBottom = int(std::clamp(edge(h, s.bottom), 0.0, double(h)));
+  const auto clamped = [&](int extent, double fraction) {
+    return int(std::clamp(edge(extent, fraction), 0.0, double(extent)));
+  };
+  const int cropLeft = clamped(w, s.left), cropRight = clamped(w, s.right);
+  const int cropTop = clamped(h, s.top), cropBottom = clamped(h, s.bottom);
   if (cropRight <= cropLeft || cropBottom <= cropTop) return out;
   const Picture crop = MakePicture(cropRight - cropLeft, cropBottom - cropTop,
                                    [&](int x, int y) { return source.at(x + cropLeft, y + cropTop); });
@@ -148,45 +151,29 @@ Picture ExpectedEffect(const Picture& source, const EffectSetting& s, double edg
   const double tw = right - left, th = bottom - top;  // negative: mirrored
   if (tw == 0 || th == 0) return out;
   const double cx = (left + right) / 2, cy = (top + bottom) / 2;
-  const double angle = s.turn * 2 * 3.141592653589793 / 100;
+  double sine = 0, cosine = 1;
+  SinCos(s.turn * 2 * 3.141592653589793 / 100, &sine, &cosine);
 
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
       // Undo the turn: on screen (y down) a counter-clockwise turn by a takes (dx, dy) to
       // (dx cos a + dy sin a, -dx sin a + dy cos a).
       const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
-      double sine = 0, cosine = 1;
-      vantiro::SinCos(angle, &sine, &cosine);
-      const double rx = dx * cosine - dy * sine;
-      const double ry = dx * sine + dy * cosine;
-      const double fu = rx / tw + 0.5, fv = ry / th + 0.5;  // 0..1 across the picture
-      const double inset = std::min({fu * std::abs(tw), (1 - fu) * std::abs(tw), fv * std::abs(th), (1 - fv) * std::abs(th)});
+      const double fu = (dx * cosine - dy * sine) / tw + 0.5, fv = (dx * sine + dy * cosine) / th + 0.5;
+      const double inset =
+          std::min({fu * std::abs(tw), (1 - fu) * std::abs(tw), fv * std::abs(th), (1 - fv) * std::abs(th)});
       if (std::abs(inset) < edgeBand) out.ignore(x, y);
-      if (inset <= 0) continue;
-      out.at(x, y) = Rounded(SampleBilinear(crop, fu * crop.width, fv * crop.height));
+      if (inset > 0) out.at(x, y) = SampleBilinear(crop, fu * crop.width, fv * crop.height);
     }
   return out;
 }
 
-namespace {
-
-std::filesystem::path ArtifactFolder() {
-  const char* folder = std::getenv("VANTIRO_TEST_ARTIFACTS");
-  return folder != nullptr ? std::filesystem::path(folder) : std::filesystem::temp_directory_path();
-}
-
-std::string TestName() {
-  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-  return info == nullptr ? "test" : std::string(info->test_suite_name()) + "." + info->name();
-}
-
-}  // namespace
-
 void SaveArtifact(const Picture& picture, const std::string& name) {
+  const char* folder = std::getenv("VANTIRO_TEST_ARTIFACTS");
   std::vector<uint8_t> rgba;
-  rgba.reserve(picture.pixels.size() * 4);
   for (const Pixel& p : picture.pixels) rgba.insert(rgba.end(), {p.r, p.g, p.b, p.a});
-  WritePng(ArtifactFolder() / (name + ".png"), picture.width, picture.height, rgba);
+  const std::filesystem::path into = folder != nullptr ? folder : std::filesystem::temp_directory_path();
+  WritePng(into / (name + ".png"), picture.width, picture.height, rgba);
 }
 
 ::testing::AssertionResult Matches(const Picture& actual, const Picture& expected, int tolerance,
@@ -199,18 +186,15 @@ void SaveArtifact(const Picture& picture, const std::string& name) {
   for (int y = 0; y < actual.height; ++y)
     for (int x = 0; x < actual.width; ++x) {
       if (!expected.cares(x, y)) continue;
-      const Pixel& a = actual.at(x, y);
-      const Pixel& e = expected.at(x, y);
+      const Pixel &a = actual.at(x, y), &e = expected.at(x, y);
       const int diff = std::max({std::abs(a.a - e.a), std::abs(a.r - e.r), std::abs(a.g - e.g), std::abs(a.b - e.b)});
-      if (diff > tolerance) ++mismatches;
-      if (diff > worst) {
-        worst = diff;
-        worstX = x;
-        worstY = y;
-      }
+      mismatches += diff > tolerance;
+      if (diff > worst) worst = diff, worstX = x, worstY = y;
     }
   if (mismatches == 0) return ::testing::AssertionSuccess();
-  const std::string stem = TestName() + "-" + label;
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  const std::string test = info == nullptr ? "test" : std::string(info->test_suite_name()) + "." + info->name();
+  const std::string stem = test + "-" + label;
   SaveArtifact(actual, stem + "-actual");
   SaveArtifact(expected, stem + "-expected");
   return ::testing::AssertionFailure() << label << ": " << mismatches << " pixels differ by more than " << tolerance

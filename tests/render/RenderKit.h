@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/coregraphics/CoreGraphics.h"
 #include "platform/quickdraw/QuickDraw.h"
 
 namespace vantiro::test {
@@ -22,8 +23,7 @@ std::ostream& operator<<(std::ostream& out, const Pixel& p);
 Pixel Opaque(uint8_t r, uint8_t g, uint8_t b);
 Pixel Opaque(const RGBColor& c);  // high bytes
 
-// A picture in memory: what a buffer holds, or what a test expects it to hold. Pixels a
-// test does not judge (antialiased edges) are marked "don't care".
+// A picture in memory. Pixels a test does not judge (antialiased edges) are "don't care".
 struct Picture {
   int width = 0, height = 0;
   std::vector<Pixel> pixels;
@@ -39,13 +39,20 @@ struct Picture {
 
 Picture MakePicture(int width, int height, const std::function<Pixel(int, int)>& pattern);
 
-// Every pixel different from its neighbours and from its mirror images: catches any
-// displaced, flipped or turned copy.
+// Every pixel different from its neighbours and its mirror images: any displaced, flipped
+// or turned copy shows.
 Pixel Noise(int x, int y);
-// Waves in red and green and a diagonal ramp in blue: smooth, so interpolation stays
-// close to the exact value, yet steep enough that a pixel's shift shows, and asymmetric,
-// so a flip or a turn shows.
+// Smooth waves, so interpolation stays close to the exact value, yet steep and asymmetric
+// enough that a shift, a flip or a turn shows.
 Pixel Smooth(int x, int y, int width, int height);
+
+// The source inside (left, top)-(right, bottom), taken `dx` further right, over `ground`.
+Picture Cut(const Picture& source, int left, int top, int right, int bottom, Pixel ground, int dx = 0);
+
+// A rectangle given the way people read it.
+Rect R(int left, int top, int right, int bottom);
+// A picture as an image of native words; the caller releases it.
+CGImageRef ImageOf(const Picture& picture);
 
 // A GWorld of the test's, with bounds (0, 0)-(width, height); bytes read as A, R, G, B.
 class Buffer {
@@ -57,12 +64,9 @@ class Buffer {
   Buffer& operator=(const Buffer&) = delete;
 
   GWorldPtr gw() const { return gw_; }
-  int width() const { return width_; }
-  int height() const { return height_; }
   Pixel Get(int x, int y) const;
   void Set(int x, int y, Pixel p);
   Picture Read() const;
-  void Write(const Picture& picture);
 
  private:
   uint8_t* At(int x, int y) const;
@@ -83,19 +87,15 @@ class Footprint {
   long ports_, images_;
 };
 
-// The picture sampled at a point in pixel units (pixel centres at k + 0.5), bilinear,
-// edges extended.
-struct Colour {
-  double a, r, g, b;
-};
-Colour SampleBilinear(const Picture& picture, double u, double v);
-Pixel Rounded(const Colour& c);
+// The picture sampled bilinearly at a point in pixel units (centres at k + 0.5), edges
+// extended, and rounded to bytes.
+Pixel SampleBilinear(const Picture& picture, double u, double v);
 
 // The frame the effect should make of `source`, worked out from its geometry alone: the
 // part under the clamped rectangle, stretched over the rectangle scaled about its centre
 // (a negative factor mirrors), turned counter-clockwise on screen by `turn` hundredths of
-// a full turn about the scaled rectangle's centre, over the background. Pixels within
-// `edgeBand` of the picture's outline are left unjudged.
+// a full turn about that centre, over the background. Pixels within `edgeBand` of the
+// picture's outline are not judged.
 struct EffectSetting {
   double left = 0, right = 1, top = 0, bottom = 1;  // the rectangle, in fractions of the frame
   int scaleX = 0, scaleY = 0, turn = 0;             // the three sliders
@@ -103,13 +103,10 @@ struct EffectSetting {
 };
 Picture ExpectedEffect(const Picture& source, const EffectSetting& setting, double edgeBand = 1.5);
 
-// Equal within `tolerance` per channel wherever `expected` cares; on a mismatch the actual
-// and expected pictures go to VANTIRO_TEST_ARTIFACTS as PNGs named after the test and
-// `label`.
+// Equal within `tolerance` per channel wherever `expected` cares; on a mismatch both
+// pictures go to VANTIRO_TEST_ARTIFACTS as PNGs named after the test and `label`.
 ::testing::AssertionResult Matches(const Picture& actual, const Picture& expected, int tolerance,
                                    const std::string& label);
-
-// Saves a picture as PNG under VANTIRO_TEST_ARTIFACTS.
 void SaveArtifact(const Picture& picture, const std::string& name);
 
 }  // namespace vantiro::test
