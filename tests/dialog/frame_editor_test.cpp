@@ -81,7 +81,7 @@ TEST_F(FrameEditor, CornersFollowTheMouseWithTheModifiersOfTheClick) {
   config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
   Drag(At(421, 106), {At(100, 106)});
   Picture shown;
-  seam::Then([&] { shown = PortPicture(seam::ModalWindow(), BoundsOf(kSigClip, 1)); });
+  seam::Then([&] { shown = Shown(kSigClip); });
   seam::Key(Qt::Key_Escape);
   RunDialog();
   const Pixel red = Opaque(255, 0, 0);
@@ -159,7 +159,7 @@ TEST_F(FrameEditor, DrawsThePreviewTheOutlineTheHandlesAndABorder) {
   config->frameStartColor = RGBColor{0, 0xFF00, 0};
   const Picture source = ClipFrame(2, 720, 480);
   Picture shown;
-  seam::Then([&] { shown = PortPicture(seam::ModalWindow(), Rect{kTop, kLeft, kTop + kHeight, kLeft + kWidth}); });
+  seam::Then([&] { shown = Shown(kSigClip); });
   seam::Key(Qt::Key_Escape);
   RunDialog(source);
 
@@ -184,14 +184,7 @@ TEST_F(FrameEditor, DrawsThePreviewTheOutlineTheHandlesAndABorder) {
         << c.h << "," << c.v;
   }
   // Away from the lines: the preview, scaled into the control by the nearest pixel.
-  Picture expected = ScaledNearest(ExpectedEffect(source, EffectSetting{0.25, 0.75, 0.25, 0.75}), kWidth, kHeight);
-  for (int y = 0; y < kHeight; ++y)
-    for (int x = 0; x < kWidth; ++x) {
-      const int h = x + kLeft, v = y + kTop;
-      const bool nearLines = std::abs(h - 151) <= 7 || std::abs(h - 420) <= 7 || std::abs(v - 106) <= 7 ||
-                             std::abs(v - 285) <= 7 || x == 0 || y == 0 || x == kWidth - 1 || y == kHeight - 1;
-      if (nearLines) expected.ignore(x, y);
-    }
+  const Picture expected = ExpectedPreview(source, EffectSetting{0.25, 0.75, 0.25, 0.75}, kWidth, kHeight, 7, 1);
   EXPECT_TRUE(Matches(shown, expected, 2, "frame-editor"));
 }
 
@@ -213,7 +206,7 @@ TEST_F(FrameEditor, TabReachesItAndArrowsMoveTheRectangleOrResizeItAboutTheCentr
     seam::Then([&] { ExpectRect(p.after, "after a key"); });
   }
   Picture shown;
-  seam::Then([&] { shown = PortPicture(seam::ModalWindow(), BoundsOf(kSigClip, 1)); });
+  seam::Then([&] { shown = Shown(kSigClip); });
   seam::Key(Qt::Key_Return);  // not the editor's: OK
   RunDialog();
   ExpectRect(presses[6].after, "saved");
@@ -247,13 +240,7 @@ TEST_F(FrameEditor, OnADenseScreenItIsDrawnAtTheScreensResolution) {
       const QRgb c = shot.pixel(2 * kLeft + x, 2 * kTop + y);
       shown.at(x, y) = Opaque(uint8_t(qRed(c)), uint8_t(qGreen(c)), uint8_t(qBlue(c)));
     }
-  Picture expected = ScaledNearest(ExpectedEffect(source, EffectSetting{0.25, 0.75, 0.25, 0.75}), w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const bool nearLines = std::abs(x - 270) <= 14 || std::abs(x - 810) <= 14 || std::abs(y - 180) <= 14 ||
-                             std::abs(y - 540) <= 14 || x < 4 || y < 4 || x >= w - 4 || y >= h - 4;
-      if (nearLines) expected.ignore(x, y);
-    }
+  const Picture expected = ExpectedPreview(source, EffectSetting{0.25, 0.75, 0.25, 0.75}, w, h, 14, 4);
   EXPECT_TRUE(Matches(shown, expected, 2, "frame-editor-dense"));
   // The outline is two device pixels wide, as one pixel is on a plain screen.
   EXPECT_EQ(shown.at(270, 300), Opaque(255, 0, 0));
@@ -262,17 +249,18 @@ TEST_F(FrameEditor, OnADenseScreenItIsDrawnAtTheScreensResolution) {
 
 TEST_F(FrameEditor, ADisabledFrameEditorDrawsNothing) {
   Picture before, after, enabled;
+  const auto hilite = [](ControlPartCode part) {
+    HiliteControl(SimpleGetControlByID(seam::ModalWindow(), kSigClip, 1), part);
+  };
   seam::Then([&] {
-    ControlRef editor = SimpleGetControlByID(seam::ModalWindow(), kSigClip, 1);
-    before = PortPicture(seam::ModalWindow(), GetControlBox(editor));
-    HiliteControl(editor, kControlDisabledPart);
+    before = Shown(kSigClip);
+    hilite(kControlDisabledPart);
   });
   seam::Command(FOUR_CHAR_CODE('S', 'a', 'l', 'l'));  // a new rectangle and preview
   seam::Then([&] {
-    ControlRef editor = SimpleGetControlByID(seam::ModalWindow(), kSigClip, 1);
-    after = PortPicture(seam::ModalWindow(), GetControlBox(editor));
-    HiliteControl(editor, kControlNoPart);
-    enabled = PortPicture(seam::ModalWindow(), GetControlBox(editor));
+    after = Shown(kSigClip);
+    hilite(kControlNoPart);
+    enabled = Shown(kSigClip);
   });
   seam::Key(Qt::Key_Escape);
   RunDialog();
