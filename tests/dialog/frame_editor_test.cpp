@@ -247,26 +247,5 @@ TEST_F(FrameEditor, OnADenseScreenItIsDrawnAtTheScreensResolution) {
   EXPECT_EQ(shown.at(271, 300), Opaque(255, 0, 0));
 }
 
-TEST_F(FrameEditor, ADisabledFrameEditorDrawsNothing) {
-  Picture before, after, enabled;
-  const auto hilite = [](ControlPartCode part) {
-    HiliteControl(SimpleGetControlByID(seam::ModalWindow(), kSigClip, 1), part);
-  };
-  seam::Then([&] {
-    before = Shown(kSigClip);
-    hilite(kControlDisabledPart);
-  });
-  seam::Command(FOUR_CHAR_CODE('S', 'a', 'l', 'l'));  // a new rectangle and preview
-  seam::Then([&] {
-    after = Shown(kSigClip);
-    hilite(kControlNoPart);
-    enabled = Shown(kSigClip);
-  });
-  seam::Key(Qt::Key_Escape);
-  RunDialog();
-  EXPECT_TRUE(Matches(after, before, 0, "disabled"));
-  EXPECT_FALSE(enabled.pixels == before.pixels) << "enabled again, it shows the new rectangle";
-}
-
 }  // namespace
 }  // namespace vantiro::test
