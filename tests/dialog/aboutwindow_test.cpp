@@ -15,6 +15,7 @@
 #include "platform/windows/MacWindows.h"
 #include "support/carbonmacros.h"
 #include "support/commonprocs.h"
+#include "tests/dialog/DialogFixture.h"
 #include "tests/support/ScratchBundle.h"
 
 namespace {
@@ -72,39 +73,8 @@ TEST_F(About, ShowsTheNameAndTheVersionOfThisBuildAndGivesTheCurrentPortBack) {
   EXPECT_TRUE(shot.save(QString::fromStdString((std::filesystem::path(artifacts) / name).string())));
 }
 
-// A dialog of another bundle with a button that opens the about window.
-class AboutOverADialog : public About {
- protected:
-  void SetUp() override {
-    About::SetUp();
-    host.AddWindow("pelmora", "configNTSC",
-                   vantiro::test::Layout(vantiro::test::Widget("QPushButton", "i", 10, 50, 80, 30, "", 0, "Info")));
-    dialog = OpenNibWindowFromCFBundle("com.tolvane.test.host", "", "configNTSC");
-    const EventTypeSpec kinds[] = {{kEventClassCommand, kEventCommandProcess}};
-    InstallWindowEventHandler(dialog, HandleCommand, 1, kinds, dialog, nullptr);
-  }
-  void TearDown() override {
-    EXPECT_EQ(vantiro::LiveWindowCount(), 1) << "only the dialog is left";
-    DisposeWindow(dialog);
-    About::TearDown();
-  }
-  // Runs the dialog; the steps queued before end with OK.
-  void Run() {
-    seam::Command(kHICommandOK);
-    ShowWindow(dialog);
-    RunAppModalLoopForWindow(dialog);
-  }
-  static OSStatus HandleCommand(EventHandlerCallRef, EventRef event, void* window) {
-    HICommand command{};
-    GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof command, nullptr, &command);
-    if (command.commandID == FOUR_CHAR_CODE('I', 'n', 'f', 'o')) ShowAbout();
-    if (command.commandID == kHICommandOK) QuitAppModalLoopForWindow(static_cast<WindowRef>(window));
-    return noErr;
-  }
-
-  vantiro::test::ScratchBundle host{"com.tolvane.test.host"};
-  WindowRef dialog = nullptr;
-};
+// The about window over the settings dialog.
+class AboutOverADialog : public vantiro::test::DialogTest {};
 
 // What xprop says of a window's type and owner.
 std::string WindowManagerHints(QWidget* top) {
@@ -126,7 +96,12 @@ TEST_F(AboutOverADialog, TheAboutWindowAndAnAlertOverItAreDialogsOfTheWindowBelo
   if (!vantiro::DisplayAvailable()) GTEST_SKIP() << "needs an X server: dialogs_under_xvfb";
   QWidget* below = nullptr;
   std::string aboutHints, alertHints, ownedByAbout;
-  seam::Then([&] { below = vantiro::InnermostModalWidget(); });
+  std::string belowHints, ownedByBelow;
+  seam::Then([&] {
+    below = vantiro::InnermostModalWidget();
+    belowHints = WindowManagerHints(below);
+    ownedByBelow = TransientFor(below);
+  });
   seam::Command(FOUR_CHAR_CODE('I', 'n', 'f', 'o'));
   seam::Then([&] {
     QWidget* about = vantiro::InnermostModalWidget();
@@ -137,15 +112,16 @@ TEST_F(AboutOverADialog, TheAboutWindowAndAnAlertOverItAreDialogsOfTheWindowBelo
   seam::Then([&] { alertHints = WindowManagerHints(vantiro::InnermostModalWidget()); });
   seam::PressAlertButton(1);
   seam::Key(Qt::Key_Return);
-  Run();
+  seam::Key(Qt::Key_Escape);  // the settings dialog
+  RunDialog();
   ASSERT_NE(below, nullptr);
   const auto says = [](const std::string& hints, const std::string& what) {
     return hints.find(what) != std::string::npos ? ::testing::AssertionSuccess()
                                                  : ::testing::AssertionFailure() << hints << "lacks " << what;
   };
-  EXPECT_TRUE(says(WindowManagerHints(below), "_NET_WM_WINDOW_TYPE_DIALOG"));
+  EXPECT_TRUE(says(belowHints, "_NET_WM_WINDOW_TYPE_DIALOG"));
   EXPECT_TRUE(says(aboutHints, "_NET_WM_WINDOW_TYPE_DIALOG"));
-  EXPECT_TRUE(says(aboutHints, TransientFor(below)));
+  EXPECT_TRUE(says(aboutHints, ownedByBelow));
   EXPECT_TRUE(says(alertHints, ownedByAbout));
 }
 

@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "app/Commands.h"
-#include "app/media/MediaWriter.h"
 #include "app/media/VideoReader.h"
 #include "dialog/dlgUtils.h"
 #include "model/pascalFX.h"
@@ -13,6 +12,7 @@
 #include "platform/quickdraw/QuickDraw.h"
 #include "platform/windows/MacWindows.h"
 #include "support/carbonmacros.h"
+#include "tests/app/TestClips.h"
 #include "tests/dialog/DialogFixture.h"
 #include "tests/support/ScratchBundle.h"
 #include "tests/testlib/RunVantiro.h"
@@ -25,21 +25,12 @@ constexpr int kW = 96, kH = 64, kFrames = 12;
 
 // Frame n: a horizontal ramp in red, its blue channel counting the frame.
 void MakeClip(const std::string& path) {
-  WriterSettings s;
-  s.path = path, s.width = kW, s.height = kH, s.fpsNum = 25;
-  std::string error;
-  auto writer = MediaWriter::Create(s, &error);
-  ASSERT_NE(writer, nullptr) << error;
-  std::vector<uint8_t> pic(kW * kH * 4);
-  for (int n = 0; n < kFrames; ++n) {
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) {
-        uint8_t* p = &pic[4 * (y * kW + x)];
-        p[0] = 255, p[1] = uint8_t(40 + x * 2), p[2] = 90, p[3] = uint8_t(n * 20);
-      }
-    ASSERT_TRUE(writer->WriteVideo(pic.data(), kW * 4, &error)) << error;
-  }
-  ASSERT_TRUE(writer->Finish(&error)) << error;
+  WriteClip(path, ClipShape{kW, kH, kFrames}, [](int n, uint8_t* argb) {
+    for (int i = 0; i < kW * kH; ++i) {
+      uint8_t* p = argb + 4 * i;
+      p[0] = 255, p[1] = uint8_t(40 + (i % kW) * 2), p[2] = 90, p[3] = uint8_t(n * 20);
+    }
+  });
 }
 
 Picture ReadPicture(const std::string& path) {
