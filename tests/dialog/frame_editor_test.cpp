@@ -76,18 +76,6 @@ TEST_F(FrameEditor, CornersFollowTheMouseWithTheModifiersOfTheClick) {
       {At(421, 106), At(391, 106), shiftKey, {151, 106, 391, 106 + 160}, "Shift, top-right, width 240"},
   };
   for (const Case& c : cases) DragAndExpect(c.from, c.to, c.modifiers, c.expected, c.what);
-
-  // Turned over, the outline and a handle sit on the new corners.
-  config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
-  Drag(At(421, 106), {At(100, 106)});
-  Picture shown;
-  seam::Then([&] { shown = Shown(kSigClip); });
-  seam::Key(Qt::Key_Escape);
-  RunDialog();
-  const Pixel red = Opaque(255, 0, 0);
-  EXPECT_EQ(shown.at(100 - kLeft, 200 - kTop), red) << "left edge at the dragged corner";
-  EXPECT_EQ(shown.at(150 - kLeft, 200 - kTop), red) << "right edge at the old left edge";
-  EXPECT_EQ(shown.at(100 - kLeft, 106 - 6 - kTop), Opaque(0, 0, 0)) << "a handle's outer ring at the new top-left";
 }
 
 TEST_F(FrameEditor, APicturesProportionsWinOverEveryCornerAndShift) {

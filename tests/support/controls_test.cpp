@@ -167,7 +167,7 @@ class Controls : public ::testing::Test {
   ToolboxObjectClassRef swatch_ = nullptr;
 };
 
-TEST_F(Controls, AreFoundBySignatureAndNumberAndMissingOnesAreIgnored) {
+TEST_F(Controls, AreFoundBySignatureAndNumberAndHoldValuesClampedToTheirRangesAndMacRomanTexts) {
   WindowRef window = Open();
   ControlRef slider = SimpleGetControlByID(window, kSldr, 1);
   ASSERT_NE(slider, nullptr);
@@ -185,11 +185,8 @@ TEST_F(Controls, AreFoundBySignatureAndNumberAndMissingOnesAreIgnored) {
   EXPECT_EQ(SimpleGetControlValueByID(window, kSldr, 9), 0);
   EXPECT_EQ(ControlText(window, kLgnd, 1), "10%") << "the existing text is untouched";
   EXPECT_TRUE(IsControlVisible(SimpleGetControlByID(window, kLgnd, 1)));
-}
 
-TEST_F(Controls, ValuesAreClampedToRangesOfEachKindAndTextsAreMacRoman) {
-  WindowRef window = Open();
-  ControlRef slider = SimpleGetControlByID(window, kSldr, 1);
+  // Values are clamped to the range of each kind; texts are Mac Roman.
   SetControl32BitMinimum(slider, -50);
   SetControl32BitMaximum(slider, 50);
   SetControl32BitMaximum(SimpleGetControlByID(window, kColr, 1), 16777215);
