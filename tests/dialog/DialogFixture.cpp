@@ -1,24 +1,22 @@
 #include "tests/dialog/DialogFixture.h"
 
-#include <QDir>
 #include <QCoreApplication>
+#include <QDir>
 #include <QKeyEvent>
+#include <QPainter>
 #include <QWheelEvent>
 #include <QWidget>
 #include <QWindow>
-#include <functional>
-#include <QPainter>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 #include "dialog/configdlghandler.h"
-#include "model/Globals.h"
 #include "model/pascalFX.h"
 #include "model/prefsloader.h"
-#include "platform/windows/Application.h"
 #include "platform/coregraphics/CGImage.h"
-#include "platform/memory/Memory.h"
 #include "platform/quickdraw/QuickDraw.h"
+#include "platform/windows/Application.h"
 #include "platform/windows/MacWindows.h"
 #include "support/carbonmacros.h"
 #include "tests/support/ScratchBundle.h"
@@ -34,18 +32,16 @@ Picture ClipFrame(int32_t n, int width, int height) {
 ClipLender::ClipLender(RecordingHost& host) {
   host.getFrame = [this](int32_t frame, GWorldPtr* out, int16_t w, int16_t h, HYRefDVQuality, HYFrameCookie* cookie) {
     fetched.push_back(frame);
-    *out = nullptr;
     const Picture picture = ClipFrame(frame, w, h);
-    GWorldPtr gw = nullptr;
     const Rect bounds{0, 0, h, w};
-    if (NewGWorld(&gw, 32, &bounds, nullptr, nullptr, 0) != noErr) return HYPluginResult(kPluginOutOfMemory);
-    PixMapHandle pm = GetGWorldPixMap(gw);
+    *out = nullptr;
+    if (NewGWorld(out, 32, &bounds, nullptr, nullptr, 0) != noErr) return HYPluginResult(kPluginOutOfMemory);
+    PixMapHandle pm = GetGWorldPixMap(*out);
     for (int y = 0; y < h; ++y)
       std::memcpy(GetPixBaseAddr(pm) + y * GetPixRowBytes(pm), &picture.pixels[size_t(y) * w], size_t(w) * 4);
-    VantiroSetGWorldLent(gw, true);
-    lent_.push_back(gw);
-    *out = gw;
-    *cookie = gw;
+    VantiroSetGWorldLent(*out, true);
+    lent_.push_back(*out);
+    *cookie = *out;
     return HYPluginResult(kPluginOK);
   };
   host.releaseFrame = [this](HYFrameCookie) {
@@ -64,12 +60,55 @@ ClipLender::~ClipLender() {
 std::filesystem::path WritePictureFile(const ScratchFolder& folder, const std::string& name, int width, int height) {
   QImage image(width, height, QImage::Format_RGB32);
   image.fill(QColor(200, 30, 40));
-  QPainter painter(&image);
-  painter.fillRect(0, 0, width, std::max(1, height / 10), QColor(20, 40, 220));
-  painter.end();
+  QPainter(&image).fillRect(0, 0, width, std::max(1, height / 10), QColor(20, 40, 220));
   const std::filesystem::path path = folder / name;
   EXPECT_TRUE(image.save(QString::fromStdString(path.string()), "PNG"));
   return path;
+}
+
+Picture PortPicture(WindowRef window, const Rect& area) {
+  PixMapHandle pm = GetPortPixMap(GetWindowPort(window));
+  Picture out(area.right - area.left, area.bottom - area.top);
+  for (int y = 0; y < out.height; ++y)
+    std::memcpy(&out.at(0, y), GetPixBaseAddr(pm) + long(area.top + y) * GetPixRowBytes(pm) + 4L * area.left,
+                size_t(out.width) * 4);
+  return out;
+}
+
+std::vector<uint8_t> Bytes(pluginDataPtr config) {
+  uint32_t size = 0;
+  pGetConfigSize(&size);
+  const auto* p = reinterpret_cast<const uint8_t*>(config);
+  return std::vector<uint8_t>(p, p + size);
+}
+
+std::optional<std::vector<uint8_t>> Saved() {
+  pluginDataPtr stored = nullptr;
+  pNewConfig(&stored);
+  ResetConfig(stored, true);
+  const bool found = ReadConfig(stored);
+  std::vector<uint8_t> bytes = Bytes(stored);
+  pDestroyConfig(stored);
+  return found ? std::optional(bytes) : std::nullopt;
+}
+
+Picture ExpectedPreview(const Picture& source, const EffectSetting& s, int w, int h, int band, int border) {
+  const Picture effect = ExpectedEffect(source, s);
+  const auto from = [](int d, int dSize, int sSize) { return int(((2 * int64_t(d) + 1) * sSize) / (2 * int64_t(dSize))); };
+  const int left = int(w * s.left), right = int(w * s.right), top = int(h * s.top), bottom = int(h * s.bottom);
+  Picture out(w, h);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const int sx = from(x, w, effect.width), sy = from(y, h, effect.height);
+      out.at(x, y) = effect.at(sx, sy);
+      const bool nearSides = (std::abs(x - left) <= band || std::abs(x - right) <= band) && y >= top - band &&
+                             y <= bottom + band;
+      const bool nearEnds = (std::abs(y - top) <= band || std::abs(y - bottom) <= band) && x >= left - band &&
+                            x <= right + band;
+      const bool edge = x < border || y < border || x >= w - border || y >= h - border;
+      if (!effect.cares(sx, sy) || nearSides || nearEnds || edge) out.ignore(x, y);
+    }
+  return out;
 }
 
 void DialogTest::SetUp() {
@@ -108,25 +147,16 @@ Rect DialogTest::BoundsOf(OSType signature, int16_t id) {
   return GetControlBox(SimpleGetControlByID(seam::ModalWindow(), signature, id));
 }
 
-Picture WindowPicture(WindowRef window, const Rect& area) {
-  PixMapHandle pm = GetPortPixMap(GetWindowPort(window));
-  const auto* base = reinterpret_cast<const uint8_t*>(GetPixBaseAddr(pm));
-  const long rowBytes = GetPixRowBytes(pm);
-  Picture out(area.right - area.left, area.bottom - area.top);
-  for (int y = 0; y < out.height; ++y)
-    for (int x = 0; x < out.width; ++x) {
-      const uint8_t* p = base + long(area.top + y) * rowBytes + 4L * (area.left + x);
-      out.at(x, y) = Pixel{p[0], p[1], p[2], p[3]};
-    }
-  return out;
+int32_t DialogTest::ValueOf(OSType signature, int16_t id) {
+  return SimpleGetControlValueByID(seam::ModalWindow(), signature, id);
 }
 
 std::string DialogTest::TextOf(OSType signature, int16_t id) { return ControlText(seam::ModalWindow(), signature, id); }
 
 QImage DialogTest::Screenshot(const std::string& name) {
   QImage shot = seam::ModalScreenshot();
-  const char* artifacts = std::getenv("VANTIRO_TEST_ARTIFACTS");
-  if (artifacts != nullptr) shot.save(QDir(artifacts).filePath(QString::fromStdString(name)));
+  if (const char* artifacts = std::getenv("VANTIRO_TEST_ARTIFACTS"))
+    shot.save(QDir(artifacts).filePath(QString::fromStdString(name)));
   return shot;
 }
 
@@ -136,10 +166,10 @@ bool TabUntil(const std::function<bool(QWidget*)>& wanted) {
   QWidget* top = InnermostModalWidget();
   for (int presses = 0; presses < 60; ++presses) {
     if (top->focusWidget() != nullptr && wanted(top->focusWidget())) return true;
-    QKeyEvent press(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier);
-    QCoreApplication::sendEvent(top->windowHandle(), &press);
-    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Tab, Qt::NoModifier);
-    QCoreApplication::sendEvent(top->windowHandle(), &release);
+    for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
+      QKeyEvent key(type, Qt::Key_Tab, Qt::NoModifier);
+      QCoreApplication::sendEvent(top->windowHandle(), &key);
+    }
   }
   return false;
 }
@@ -161,25 +191,6 @@ void DialogTest::Wheel(Point where, int delta) {
   QWheelEvent wheel(local, top->mapToGlobal(local), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::NoModifier,
                     Qt::NoScrollPhase, false);
   QCoreApplication::sendEvent(top->windowHandle(), &wheel);
-}
-
-std::vector<uint8_t> Bytes(pluginDataPtr config) {
-  uint32_t size = 0;
-  pGetConfigSize(&size);
-  const auto* p = reinterpret_cast<const uint8_t*>(config);
-  return std::vector<uint8_t>(p, p + size);
-}
-
-Picture ScaledNearest(const Picture& from, int w, int h) {
-  const auto source = [](int d, int dSize, int sSize) { return int(((2 * int64_t(d) + 1) * sSize) / (2 * int64_t(dSize))); };
-  Picture out(w, h);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const int sx = source(x, w, from.width), sy = source(y, h, from.height);
-      out.at(x, y) = from.at(sx, sy);
-      if (!from.cares(sx, sy)) out.ignore(x, y);
-    }
-  return out;
 }
 
 }  // namespace vantiro::test

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,6 @@ class ClipLender {
  public:
   explicit ClipLender(RecordingHost& host);
   ~ClipLender();
-  ClipLender(const ClipLender&) = delete;
-  ClipLender& operator=(const ClipLender&) = delete;
   std::vector<int32_t> fetched;  // frame numbers asked for
   int released = 0;
   long lentCount() const { return long(lent_.size()); }
@@ -36,10 +35,17 @@ class ClipLender {
   std::vector<GWorldPtr> lent_;
 };
 
-// A picture file of a solid colour with a stripe, for the picture commands.
+// A picture file of a solid colour with a stripe along its top tenth.
 std::filesystem::path WritePictureFile(const ScratchFolder& folder, const std::string& name, int width, int height);
-
-Picture WindowPicture(WindowRef window, const Rect& area);
+// What a window's port shows in a rectangle of it.
+Picture PortPicture(WindowRef window, const Rect& area);
+// The bytes of a record, for comparisons; and those of the saved settings overlaid on a
+// fresh record, or nothing when none are saved.
+std::vector<uint8_t> Bytes(pluginDataPtr config);
+std::optional<std::vector<uint8_t>> Saved();
+// The preview of `setting` on `source` as the frame editor shows it in w × h pixels: scaled
+// by the nearest pixel, leaving out `band` pixels about the outline and `border` at the edges.
+Picture ExpectedPreview(const Picture& source, const EffectSetting& setting, int w, int h, int band, int border);
 
 class DialogTest : public ::testing::Test {
  protected:
@@ -51,16 +57,15 @@ class DialogTest : public ::testing::Test {
   void RunDialog(const Picture& source, int32_t first = 0, int32_t count = 10);
   void RunDialog() { RunDialog(ClipFrame(0, 720, 480)); }
 
-  // Points a step of a running dialog uses: the bounds of a control of the innermost
-  // window, and what that window's port shows in a rectangle of it.
+  // Readers for the steps of a running dialog, on its innermost window.
   static Rect BoundsOf(OSType signature, int16_t id);
-  static Picture PortPicture(WindowRef window, const Rect& area) { return WindowPicture(window, area); }
-  // The text of a control of the innermost window.
+  static int32_t ValueOf(OSType signature, int16_t id);
   static std::string TextOf(OSType signature, int16_t id);
+  static Picture Shown(OSType signature) { return PortPicture(seam::ModalWindow(), BoundsOf(signature, 1)); }
   // Saves a picture of the innermost window as an artifact.
   static QImage Screenshot(const std::string& name);
-  // Presses Tab in the innermost window until the control at `area` (or the push button
-  // sending `command`) has the keyboard focus; false when the focus never gets there.
+  // Presses Tab until the control at `area` (or the button sending `command`) has the
+  // keyboard focus; false when the focus never gets there.
   static bool TabTo(const Rect& area);
   static bool TabToButton(const char* command);
   // A wheel step (a notch is 120, negative down) over a point of the innermost window.
@@ -73,10 +78,5 @@ class DialogTest : public ::testing::Test {
   pluginDataPtr config = nullptr;
   long portsBefore = 0;
 };
-
-// The bytes of a record, for comparisons.
-std::vector<uint8_t> Bytes(pluginDataPtr config);
-// The nearest-pixel picture of `from` scaled into a w × h rectangle (centre to centre).
-Picture ScaledNearest(const Picture& from, int w, int h);
 
 }  // namespace vantiro::test

@@ -15,14 +15,13 @@
 #include "platform/windows/MacWindows.h"
 #include "support/carbonmacros.h"
 #include "support/commonprocs.h"
+#include "tests/dialog/DialogFixture.h"
 #include "tests/support/ScratchBundle.h"
 
 namespace {
 
 namespace seam = vantiro::seam;
-constexpr OSType kPlug = FOUR_CHAR_CODE('P', 'l', 'u', 'g');
-constexpr OSType kVers = FOUR_CHAR_CODE('V', 'e', 'r', 's');
-
+constexpr OSType kPlug = FOUR_CHAR_CODE('P', 'l', 'u', 'g'), kVers = FOUR_CHAR_CODE('V', 'e', 'r', 's');
 
 class About : public ::testing::Test {
  protected:
@@ -36,16 +35,6 @@ class About : public ::testing::Test {
     seam::Reset();
     EXPECT_EQ(vantiro::LiveWindowCount(), 0);
   }
-  // Records the texts of the about window while it runs, then presses its OK button.
-  void ReadAndClose(std::vector<std::string>* texts, QImage* shot = nullptr) {
-    seam::Then([=] {
-      WindowRef about = seam::ModalWindow();
-      texts->push_back(vantiro::test::ControlText(about, kPlug, 1));
-      texts->push_back(vantiro::test::ControlText(about, kVers, 1));
-      if (shot != nullptr) *shot = seam::ModalScreenshot();
-    });
-    seam::Key(Qt::Key_Return);  // the default button, OK
-  }
 };
 
 TEST_F(About, ShowsTheNameAndTheVersionOfThisBuildAndGivesTheCurrentPortBack) {
@@ -55,7 +44,12 @@ TEST_F(About, ShowsTheNameAndTheVersionOfThisBuildAndGivesTheCurrentPortBack) {
   SetGWorld(mine, nullptr);
   std::vector<std::string> texts;
   QImage shot;
-  ReadAndClose(&texts, &shot);
+  seam::Then([&] {
+    texts = {vantiro::test::ControlText(seam::ModalWindow(), kPlug, 1),
+             vantiro::test::ControlText(seam::ModalWindow(), kVers, 1)};
+    shot = seam::ModalScreenshot();
+  });
+  seam::Key(Qt::Key_Return);  // the default button, OK
   ShowAbout();
   seam::Key(Qt::Key_Escape);  // Cancel closes it too
   ShowAbout();
@@ -79,70 +73,8 @@ TEST_F(About, ShowsTheNameAndTheVersionOfThisBuildAndGivesTheCurrentPortBack) {
   EXPECT_TRUE(shot.save(QString::fromStdString((std::filesystem::path(artifacts) / name).string())));
 }
 
-// A dialog of another bundle with a slider and a button that opens the about window.
-class AboutOverADialog : public About {
- protected:
-  void SetUp() override {
-    About::SetUp();
-    host.AddWindow("pelmora", "configNTSC",
-                   vantiro::test::Layout(vantiro::test::Widget("QSlider", "s", 10, 10, 200, 24, "Sldr", 1, "",
-                                                               "<property name=\"maximum\"><number>100</number></property>"
-                                                               "<property name=\"orientation\"><enum>Qt::Horizontal</enum></property>") +
-                                         vantiro::test::Widget("QPushButton", "i", 10, 50, 80, 30, "", 0, "Info")));
-    dialog = OpenNibWindowFromCFBundle("com.tolvane.test.host", "", "configNTSC");
-    commands.window = dialog;
-    const EventTypeSpec kinds[] = {{kEventClassCommand, kEventCommandProcess}};
-    InstallWindowEventHandler(dialog, HandleCommand, 1, kinds, &commands, nullptr);
-  }
-  void TearDown() override {
-    EXPECT_EQ(vantiro::LiveWindowCount(), 1) << "only the dialog is left";
-    DisposeWindow(dialog);
-    About::TearDown();
-  }
-  // Runs the dialog; the steps queued before end with OK.
-  void Run() {
-    seam::Command(kHICommandOK);
-    ShowWindow(dialog);
-    RunAppModalLoopForWindow(dialog);
-  }
-  static OSStatus HandleCommand(EventHandlerCallRef, EventRef event, void* data) {
-    auto* c = static_cast<Commands*>(data);
-    HICommand command{};
-    GetEventParameter(event, kEventParamDirectObject, typeHICommand, nullptr, sizeof command, nullptr, &command);
-    if (CommandID2Str(command.commandID) == "Info") {
-      ++c->infos;
-      ShowAbout();
-      return noErr;
-    }
-    if (command.commandID == kHICommandOK) QuitAppModalLoopForWindow(c->window);
-    return command.commandID == kHICommandOK ? noErr : eventNotHandledErr;
-  }
-
-  vantiro::test::ScratchBundle host{"com.tolvane.test.host"};
-  WindowRef dialog = nullptr;
-  struct Commands {
-    WindowRef window = nullptr;
-    int infos = 0;
-  } commands;
-};
-
-TEST_F(AboutOverADialog, OpensTwiceWithTheSameTextsAndLeavesTheDialogAsItWas) {
-  SimpleSetControlValueByID(dialog, FOUR_CHAR_CODE('S', 'l', 'd', 'r'), 1, 42);
-  std::vector<std::string> first, second;
-  WindowRef below = nullptr;
-  seam::Command(FOUR_CHAR_CODE('I', 'n', 'f', 'o'));
-  seam::Then([&] { below = seam::ModalWindow(); });
-  ReadAndClose(&first);
-  seam::Command(FOUR_CHAR_CODE('I', 'n', 'f', 'o'));
-  ReadAndClose(&second);
-  Run();
-
-  EXPECT_EQ(commands.infos, 2);
-  EXPECT_NE(below, dialog) << "the about window runs its own loop on top";
-  EXPECT_EQ(first, (std::vector<std::string>{"Vantiro", std::string("Version ") + cPlugVersion}));
-  EXPECT_EQ(first, second);
-  EXPECT_EQ(SimpleGetControlValueByID(dialog, FOUR_CHAR_CODE('S', 'l', 'd', 'r'), 1), 42);
-}
+// The about window over the settings dialog.
+class AboutOverADialog : public vantiro::test::DialogTest {};
 
 // What xprop says of a window's type and owner.
 std::string WindowManagerHints(QWidget* top) {
@@ -164,7 +96,12 @@ TEST_F(AboutOverADialog, TheAboutWindowAndAnAlertOverItAreDialogsOfTheWindowBelo
   if (!vantiro::DisplayAvailable()) GTEST_SKIP() << "needs an X server: dialogs_under_xvfb";
   QWidget* below = nullptr;
   std::string aboutHints, alertHints, ownedByAbout;
-  seam::Then([&] { below = vantiro::InnermostModalWidget(); });
+  std::string belowHints, ownedByBelow;
+  seam::Then([&] {
+    below = vantiro::InnermostModalWidget();
+    belowHints = WindowManagerHints(below);
+    ownedByBelow = TransientFor(below);
+  });
   seam::Command(FOUR_CHAR_CODE('I', 'n', 'f', 'o'));
   seam::Then([&] {
     QWidget* about = vantiro::InnermostModalWidget();
@@ -175,15 +112,16 @@ TEST_F(AboutOverADialog, TheAboutWindowAndAnAlertOverItAreDialogsOfTheWindowBelo
   seam::Then([&] { alertHints = WindowManagerHints(vantiro::InnermostModalWidget()); });
   seam::PressAlertButton(1);
   seam::Key(Qt::Key_Return);
-  Run();
+  seam::Key(Qt::Key_Escape);  // the settings dialog
+  RunDialog();
   ASSERT_NE(below, nullptr);
   const auto says = [](const std::string& hints, const std::string& what) {
     return hints.find(what) != std::string::npos ? ::testing::AssertionSuccess()
                                                  : ::testing::AssertionFailure() << hints << "lacks " << what;
   };
-  EXPECT_TRUE(says(WindowManagerHints(below), "_NET_WM_WINDOW_TYPE_DIALOG"));
+  EXPECT_TRUE(says(belowHints, "_NET_WM_WINDOW_TYPE_DIALOG"));
   EXPECT_TRUE(says(aboutHints, "_NET_WM_WINDOW_TYPE_DIALOG"));
-  EXPECT_TRUE(says(aboutHints, TransientFor(below)));
+  EXPECT_TRUE(says(aboutHints, ownedByBelow));
   EXPECT_TRUE(says(alertHints, ownedByAbout));
 }
 

@@ -14,7 +14,6 @@ constexpr RGBColor kPlum{0x6600, 0x2200, 0x5500};
 
 class Boxes : public DialogTest {
  protected:
-  static Picture Swatch() { return PortPicture(seam::ModalWindow(), BoundsOf(kSigColr, 1)); }
   // Every pixel of the swatch inside its black outline has this colour.
   static ::testing::AssertionResult Shows(const Picture& swatch, Pixel colour) {
     for (int y = 0; y < swatch.height; ++y)
@@ -31,26 +30,26 @@ class Boxes : public DialogTest {
 TEST_F(Boxes, AColourPickedForTheBackgroundReachesTheSwatchTheRecordAndThePreview) {
   config->colors[0] = kPlum;
   config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
-  seam::Then([&] { EXPECT_TRUE(Shows(Swatch(), Opaque(0x66, 0x22, 0x55))); });
+  seam::Then([&] { EXPECT_TRUE(Shows(Shown(kSigColr), Opaque(0x66, 0x22, 0x55))); });
   seam::ClickControl(kSigColr, 1);
   seam::CancelColorPicker();
-  seam::Then([&] { EXPECT_TRUE(Shows(Swatch(), Opaque(0x66, 0x22, 0x55))) << "a cancelled picker changes nothing"; });
+  seam::Then([&] { EXPECT_TRUE(Shows(Shown(kSigColr), Opaque(0x66, 0x22, 0x55))) << "a cancelled picker changes nothing"; });
   seam::ClickControl(kSigColr, 1);
   seam::PickColor(RGBColor{0x1E1E, 0x9A9A, 0x3C3C});
   Picture preview;
   seam::Then([&] {
-    EXPECT_EQ(SimpleGetControlValueByID(seam::ModalWindow(), kSigColr, 1), 0x1E9A3C);
-    EXPECT_TRUE(Shows(Swatch(), Opaque(0x1E, 0x9A, 0x3C)));
-    preview = PortPicture(seam::ModalWindow(), BoundsOf(kSigClip, 1));
+    EXPECT_EQ(ValueOf(kSigColr, 1), 0x1E9A3C);
+    EXPECT_TRUE(Shows(Shown(kSigColr), Opaque(0x1E, 0x9A, 0x3C)));
+    preview = Shown(kSigClip);
   });
   seam::Key(Qt::Key_Return);
   RunDialog();
-  EXPECT_EQ(config->colors[0].red, 0x1E00);
-  EXPECT_EQ(config->colors[0].green, 0x9A00);
-  EXPECT_EQ(config->colors[0].blue, 0x3C00);
+  const RGBColor& c = config->colors[0];
+  EXPECT_EQ((std::array<int, 3>{c.red, c.green, c.blue}), (std::array<int, 3>{0x1E00, 0x9A00, 0x3C00}));
   EXPECT_EQ(preview.at(40, 40), Opaque(0x1E, 0x9A, 0x3C)) << "the background around the rectangle";
 
-  seam::ClickControl(kSigColr, 1);
+  seam::Then([&] { ASSERT_TRUE(TabTo(BoundsOf(kSigColr, 1))); });
+  seam::Key(Qt::Key_Space);  // Space presses the box as a click does
   seam::PickColor(RGBColor{65535, 65535, 65535});
   seam::Key(Qt::Key_Return);
   RunDialog();
@@ -60,14 +59,17 @@ TEST_F(Boxes, AColourPickedForTheBackgroundReachesTheSwatchTheRecordAndThePrevie
 TEST_F(Boxes, AWidePictureIsLetterboxedInThePictureBox) {
   const auto file = WritePictureFile(prefs, "wide.png", 1000, 400);
   seam::Then([&] {
-    const Picture empty = PortPicture(seam::ModalWindow(), BoundsOf(kSigPict, 1));
+    const Picture empty = Shown(kSigPict);
     EXPECT_EQ(empty.at(empty.width / 2, empty.height / 2), Opaque(255, 255, 255)) << "empty and white";
     EXPECT_EQ(empty.at(0, empty.height / 2), Opaque(0, 0, 0)) << "with its frame";
   });
   seam::ClickControl(kSigPict, 1);  // the box itself sends the picture command
+  seam::CancelChooser();
+  seam::Then([&] { ASSERT_TRUE(TabTo(BoundsOf(kSigPict, 1))); });
+  seam::Key(Qt::Key_Space);
   seam::ChooseFile(file.string());
   Picture box;
-  seam::Then([&] { box = PortPicture(seam::ModalWindow(), BoundsOf(kSigPict, 1)); });
+  seam::Then([&] { box = Shown(kSigPict); });
   seam::Key(Qt::Key_Escape);
   RunDialog();
 
@@ -85,43 +87,39 @@ TEST_F(Boxes, AWidePictureIsLetterboxedInThePictureBox) {
   }
 }
 
-TEST_F(Boxes, TabAndSpaceOpenThePickerAndTheChooser) {
-  const auto file = WritePictureFile(prefs, "tabbed.png", 200, 100);
-  seam::Then([&] { ASSERT_TRUE(TabTo(BoundsOf(kSigColr, 1))); });
-  seam::Key(Qt::Key_Space);
-  seam::PickColor(RGBColor{0x1E1E, 0x9A9A, 0x3C3C});
-  seam::Then([&] { ASSERT_TRUE(TabTo(BoundsOf(kSigPict, 1))); });
-  seam::Key(Qt::Key_Space);
-  seam::ChooseFile(file.string());
-  seam::Key(Qt::Key_Return);
-  RunDialog();
-  EXPECT_EQ(config->colors[0].green, 0x9A00);
-  ASSERT_NE(config->theOriginalImage, nullptr);
-  EXPECT_EQ(CGImageGetWidth(config->theOriginalImage), 200u);
-}
-
+// Disabled, the picture box and the frame editor keep what the port shows and the swatch
+// is erased; enabled again, the frame editor shows its new rectangle.
 TEST_F(Boxes, DisabledBoxesDrawNothingOfTheirOwn) {
   const auto first = WritePictureFile(prefs, "first.png", 200, 150);
   const auto second = WritePictureFile(prefs, "second.png", 100, 300);
   config->colors[0] = kPlum;
-  Picture pictureBefore, pictureAfter, swatch;
+  config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
+  Picture pictureBefore, pictureAfter, swatch, clipBefore, clipAfter, clipEnabled;
+  const auto hilite = [](OSType signature, ControlPartCode part) {
+    HiliteControl(SimpleGetControlByID(seam::ModalWindow(), signature, 1), part);
+  };
   seam::Command(FOUR_CHAR_CODE('P', 'i', 'c', 't'));
   seam::ChooseFile(first.string());
   seam::Then([&] {
-    WindowRef w = seam::ModalWindow();
-    pictureBefore = PortPicture(w, BoundsOf(kSigPict, 1));
-    HiliteControl(SimpleGetControlByID(w, kSigPict, 1), kControlDisabledPart);
-    HiliteControl(SimpleGetControlByID(w, kSigColr, 1), kControlDisabledPart);
+    pictureBefore = Shown(kSigPict);
+    clipBefore = Shown(kSigClip);
+    for (OSType signature : {kSigPict, kSigColr, kSigClip}) hilite(signature, kControlDisabledPart);
   });
   seam::Command(FOUR_CHAR_CODE('P', 'i', 'c', 't'));  // another picture, which a drawing box would show
   seam::ChooseFile(second.string());
+  seam::Command(FOUR_CHAR_CODE('S', 'a', 'l', 'l'));  // a new rectangle and preview
   seam::Then([&] {
-    pictureAfter = PortPicture(seam::ModalWindow(), BoundsOf(kSigPict, 1));
-    swatch = Swatch();
+    pictureAfter = Shown(kSigPict);
+    swatch = Shown(kSigColr);
+    clipAfter = Shown(kSigClip);
+    hilite(kSigClip, kControlNoPart);
+    clipEnabled = Shown(kSigClip);
   });
   seam::Key(Qt::Key_Escape);
   RunDialog();
   EXPECT_TRUE(Matches(pictureAfter, pictureBefore, 0, "disabled-picture-box"));
+  EXPECT_TRUE(Matches(clipAfter, clipBefore, 0, "disabled-frame-editor"));
+  EXPECT_FALSE(clipEnabled.pixels == clipBefore.pixels) << "enabled again, it shows the new rectangle";
   // The disabled swatch is erased: one colour, no outline, not the plum.
   const Pixel erased = swatch.at(0, 0);
   for (const Pixel& p : swatch.pixels) ASSERT_EQ(p, erased);

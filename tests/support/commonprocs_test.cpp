@@ -34,37 +34,29 @@ class AlertTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(AlertTest, AssertOnAPointerThatIsSetShowsNothing) {
+// Assert on a pointer that is set shows nothing; Notify is a caution with one OK; a
+// warning returns the button pressed and has no cancel button for an empty text.
+TEST_F(AlertTest, NotifyAndWarningsShowTheirTextsAndReturnTheButtonPressed) {
   int value = 0;
   Assert(&value, "Nil theConfig on DoConfig");
   EXPECT_TRUE(gAlerts.empty());
-}
-
-TEST_F(AlertTest, NotifyIsACautionWithOneOkButton) {
   Notify("Cannot locate manual in bundle");
   ASSERT_EQ(gAlerts.size(), 1u);
   EXPECT_EQ(gAlerts[0].type, kAlertCautionAlert);
-  EXPECT_EQ(gAlerts[0].headline, "Internal Notification:");
-  EXPECT_EQ(gAlerts[0].text, "Cannot locate manual in bundle");
+  EXPECT_EQ(gAlerts[0].headline + "|" + gAlerts[0].text, "Internal Notification:|Cannot locate manual in bundle");
   EXPECT_EQ(gAlerts[0].buttons, std::vector<std::string>{"ok"});
-}
-
-TEST_F(AlertTest, StandardWarningReturnsTheButtonPressed) {
   gAnswer = 2;
   EXPECT_EQ(StandardWarning("Replace?", "It exists.", "Replace", "Keep"), 2);
   EXPECT_EQ(gAlerts.back().buttons, (std::vector<std::string>{"Replace", "Keep"}));
   gAnswer = 1;
   EXPECT_EQ(StandardWarning("Done", "", "Fine", ""), 1);
-  EXPECT_EQ(gAlerts.back().buttons.size(), 1u) << "no cancel button for an empty text";
+  EXPECT_EQ(gAlerts.back().buttons.size(), 1u);
   EXPECT_EQ(gAlerts.back().defaultButton, 1);
 }
 
-TEST(AlertDeathTest, AFailedAssertionStopsWithItsLocation) {
+TEST(AlertDeathTest, AFailedAssertionOrTerminateStopsWithAStopAlertInUtf8) {
   EXPECT_EXIT(Assert(nullptr, "Nil theConfig on DoConfig"), testing::ExitedWithCode(1),
               "Stop: Assertion Failure\nAssertion failed in: Nil theConfig on DoConfig\n");
-}
-
-TEST(AlertDeathTest, TerminateShowsAStopAlertInUtf8AndNeverReturns) {
   EXPECT_EXIT(
       {
         Terminate("Non-Matching Blocks", "The Size of Source and Dest do not match");
