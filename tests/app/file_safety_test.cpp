@@ -52,7 +52,7 @@ class Background {
     _exit(127);
   }
   ~Background() {
-    if (!reaped_) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
+    if (pid_ > 0 && !reaped_) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
   }
   // Waits (up to a minute) until `ready` holds while the program still runs.
   bool WaitFor(const std::function<bool()>& ready) {

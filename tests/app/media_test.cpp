@@ -92,24 +92,6 @@ TEST(Media, AClipWrittenIsReadBackFrameByFrame) {
   EXPECT_EQ(*std::max_element(samples.begin(), samples.end()), 0.0f) << "silence past the end";
 }
 
-TEST(Media, ScalingAndQualityFollowTheRequest) {
-  ScratchFolder dir;
-  const std::string clip = (dir / "clip.mkv").string();
-  WriteClip(clip, 3, false);
-  std::string error;
-  auto reader = VideoReader::Open(clip, &error);
-  ASSERT_NE(reader, nullptr) << error;
-  EXPECT_EQ(reader->info().frameCount, 3) << "counted when the container does not say";
-  EXPECT_FALSE(reader->info().hasAudio);
-  std::vector<uint8_t> big(128 * 96 * 4);
-  for (bool high : {false, true}) {
-    ASSERT_TRUE(reader->ReadFrame(1, 128, 96, high, big.data(), 128 * 4, &error)) << error;
-    EXPECT_EQ(big[0], 255) << "opaque";
-    EXPECT_NEAR(big[4 * (48 * 128 + 10) + 3], 30, 8) << "left half stays on the left";
-    EXPECT_NEAR(big[4 * (48 * 128 + 120) + 3], 220, 8);
-  }
-}
-
 // A writer's output appears only when it is finished: abandoned, it leaves nothing.
 TEST(Media, OutputAppearsOnlyWhenFinishedAndAPictureIsExact) {
   ScratchFolder dir;

@@ -14,6 +14,7 @@
 #include "app/Pipeline.h"
 #include "app/PluginLoader.h"
 #include "app/RenderJob.h"
+#include "tests/app/TestClips.h"
 #include "tests/testlib/ScratchFolder.h"
 
 using namespace vantiro;
@@ -29,14 +30,6 @@ void MakeClip(const fs::path& path) {
   const std::string cmd = "ffmpeg -v error -y -f lavfi -i testsrc2=s=64x48:r=25:d=1.6 -f lavfi -i sine=d=1.6 "
                           "-c:v libx264 -g 10 -c:a aac " + path.string();
   ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
-}
-
-std::vector<uint8_t> ReadDirect(const std::string& clip, int64_t n) {
-  std::string error;
-  auto reader = VideoReader::Open(clip, &error);
-  std::vector<uint8_t> p(4 * kW * kH);
-  EXPECT_TRUE(reader && reader->ReadFrame(n, kW, kH, true, p.data(), 4L * kW, &error)) << error;
-  return p;
 }
 
 std::vector<uint8_t> Pixels(const PooledRaster* r) {
@@ -69,7 +62,7 @@ TEST_F(PipelineTest, FramesReadAheadAreTheFramesADirectReadGives) {
     for (int64_t n : {5, 6, 7, 20, 21}) {
       PooledRaster* r = ahead.Take(n, kW, kH, true, &error);
       ASSERT_NE(r, nullptr) << n;
-      EXPECT_EQ(Pixels(r), ReadDirect(clip, n)) << "frame " << n;
+      EXPECT_EQ(Pixels(r), vantiro::test::ReadPicture(clip, n, kW, kH)) << "frame " << n;
       ahead.Return(r);
     }
     // Not ahead: behind the reading, outside the range, another size or quality.

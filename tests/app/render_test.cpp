@@ -12,6 +12,7 @@
 #include "tests/testlib/ScratchFolder.h"
 
 using namespace vantiro;
+using vantiro::test::MaxDifference;
 using vantiro::test::RunVantiro;
 using vantiro::test::ScratchFolder;
 namespace fs = std::filesystem;
@@ -33,16 +34,7 @@ void MakeClip(const std::string& path) {
                            });
 }
 
-std::vector<uint8_t> Frame(const std::string& path, int64_t n) {
-  std::string error;
-  auto reader = VideoReader::Open(path, &error);
-  EXPECT_NE(reader, nullptr) << error;
-  std::vector<uint8_t> p(kW * kH * 4);
-  if (reader) {
-    EXPECT_TRUE(reader->ReadFrame(n, kW, kH, true, p.data(), kW * 4, &error)) << error;
-  }
-  return p;
-}
+std::vector<uint8_t> Frame(const std::string& path, int64_t n) { return vantiro::test::ReadPicture(path, n, kW, kH); }
 
 // The effect alone for the rectangle 0.25..0.75 with sliders at 0: the source inside,
 // the background outside.
@@ -55,12 +47,6 @@ std::vector<uint8_t> Effect(const std::vector<uint8_t>& source) {
       p[0] = 255, p[1] = kBackground >> 16, p[2] = (kBackground >> 8) & 0xFF, p[3] = kBackground & 0xFF;
     }
   return e;
-}
-
-int MaxDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
-  int worst = 0;
-  for (std::size_t i = 0; i < a.size(); ++i) worst = std::max(worst, std::abs(int(a[i]) - int(b[i])));
-  return worst;
 }
 
 class RenderTest : public ::testing::Test {
@@ -117,12 +103,7 @@ TEST_F(RenderTest, ARangeKeepsTheClipsFrameNumbers) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_FALSE(fs::exists(dir / "part-0019.png"));
   EXPECT_FALSE(fs::exists(dir / "part-0023.png"));
-  std::string error;
-  auto reader = VideoReader::Open((dir / "part-0021.png").string(), &error);
-  ASSERT_NE(reader, nullptr) << error;
-  EXPECT_EQ(reader->info().width, 32);
-  std::vector<uint8_t> p(32 * 24 * 4);
-  ASSERT_TRUE(reader->ReadFrame(0, 32, 24, true, p.data(), 32 * 4, &error));
+  const auto p = vantiro::test::ReadPicture((dir / "part-0021.png").string(), 0, 32, 24);
   EXPECT_NEAR(p[4 * (12 * 32 + 16) + 3], 21 * 8, 6) << "it shows frame 21 of the clip";
 }
 
