@@ -101,6 +101,11 @@ TEST(ResourceFork, RejectsDamagedFilesWithoutReadingOutside) {
   // The data section holds 7 bytes: an offset past 3 leaves no room for a length word.
   for (uint8_t at = 4; at <= 8; ++at)
     EXPECT_FALSE(patched(ref + 5, {0x00, 0x00, at})) << "data entry at " << int(at) << " cut off";
+  // A length word that starts inside the data and runs into the map: with the last data
+  // byte 0 and the map's first bytes 00 00 01 it reads as 1, which fits the budget.
+  auto runsOver = good;
+  runsOver[262] = 0, runsOver[ref + 7] = 6;
+  EXPECT_FALSE(ParseResourceFork(runsOver)) << "length word past its section";
   EXPECT_FALSE(patched(256, {0x00, 0x01, 0x00, 0x00})) << "data length beyond its section";
 }
 
