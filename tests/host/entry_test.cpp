@@ -42,7 +42,7 @@ class EntryTest : public PluginFixture {
 
 }  // namespace
 
-TEST_F(EntryTest, RejectedCallsLeaveThePluginUninitialised) {
+TEST_F(EntryTest, RejectedCallsLeaveThePluginUninitialisedAndTheFirstAcceptedOneStartsIt) {
   EXPECT_EQ(PlugMain(0, nullptr), kPluginBadParams);
   host.params.interfaceVersion = 3;
   EXPECT_EQ(Call(kPlugGetInfo), kPluginAppIsTooOld);
@@ -56,17 +56,12 @@ TEST_F(EntryTest, RejectedCallsLeaveThePluginUninitialised) {
   EXPECT_FALSE(std::filesystem::exists(PrefsFile()));
 
   host.params.interfaceVersion = 32767;  // no upper limit
-  EXPECT_EQ(Call(kPlugDrawIcon), kPluginOK);
-  EXPECT_NE(gPascalData, nullptr);
-}
-
-TEST_F(EntryTest, TheFirstAcceptedCallCreatesTheMasterRecordFromTheHostsAllocator) {
   EXPECT_EQ(Call(kPlugCallOnceWithInitAndTerminate), kPluginOK);
-  ASSERT_NE(gPascalData, nullptr);
+  ASSERT_NE(gPascalData, nullptr) << "the first accepted call creates the master record";
   EXPECT_TRUE(gPascalInited);
   uint32_t size = 0;
   pGetConfigSize(&size);
-  ASSERT_EQ(host.Count("NewPtrClear"), 1u);
+  ASSERT_EQ(host.Count("NewPtrClear"), 1u) << "from the host's allocator";
   EXPECT_EQ(host.Last("NewPtrClear")->args[0], size);
   EXPECT_EQ(GetPtrSize(reinterpret_cast<Ptr>(gPascalData)), Size(size));
   EXPECT_EQ(StoredRecord(PrefsFile()), DefaultsRecord()) << "the first start saves exactly the defaults";

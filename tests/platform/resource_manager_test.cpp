@@ -81,10 +81,6 @@ TEST_F(ResourceManagerTest, CreationAndOpeningTellMissingExistingAndDamagedFiles
   EXPECT_EQ(ResError(), dupFNErr) << "creation never replaces a file";
   EXPECT_EQ(FSpOpenResFile(&fileSpec, fsRdWrPerm), -1);
   EXPECT_EQ(ResError(), mapReadErr);
-  std::filesystem::remove(path);
-  std::filesystem::create_directory(path);
-  EXPECT_EQ(FSpOpenResFile(&fileSpec, fsRdWrPerm), -1);
-  EXPECT_EQ(ResError(), mapReadErr) << "a folder is no resource file either";
 }
 
 TEST_F(ResourceManagerTest, RemoveDetachAndReleaseHandOverOwnership) {
