@@ -3,11 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <vector>
 
-#include "app/media/AudioReader.h"
 #include "app/media/MediaWriter.h"
 #include "app/media/VideoReader.h"
 #include "tests/app/TestClips.h"
@@ -66,12 +64,10 @@ TEST(Media, AClipWrittenIsReadBackFrameByFrame) {
   std::string error;
   auto reader = VideoReader::Open(clip, &error);
   ASSERT_NE(reader, nullptr) << error;
-  EXPECT_EQ(reader->info().width, kW);
-  EXPECT_EQ(reader->info().height, kH);
-  EXPECT_EQ(reader->info().frameCount, 20);
-  EXPECT_EQ(reader->info().fpsNum * 1.0 / reader->info().fpsDen, 25.0);
-  EXPECT_TRUE(reader->info().hasAudio);
-  EXPECT_FALSE(reader->info().isImage);
+  const VideoInfo& info = reader->info();
+  EXPECT_TRUE(info.width == kW && info.height == kH && info.hasAudio && !info.isImage);
+  EXPECT_EQ(info.frameCount, 20);
+  EXPECT_EQ(info.fpsNum * 1.0 / info.fpsDen, 25.0);
 
   for (int n = 0; n < 20; ++n) EXPECT_NEAR(RedOf(*reader, n), 8 * n, 6) << "frame " << n;
   EXPECT_EQ(reader->seekCount(), 0) << "reading in order never seeks";
@@ -80,16 +76,6 @@ TEST(Media, AClipWrittenIsReadBackFrameByFrame) {
   EXPECT_GE(reader->seekCount(), 1);
   EXPECT_FALSE(reader->ReadFrame(20, kW, kH, true, std::vector<uint8_t>(kW * kH * 4).data(), kW * 4, &error));
   EXPECT_NE(error.find("outside the clip"), std::string::npos);
-
-  auto audio = AudioReader::Open(clip);
-  ASSERT_NE(audio, nullptr);
-  std::vector<float> samples(2 * 1920);
-  audio->Read(1920 * 10, 1920, samples.data());
-  float peak = 0;
-  for (float v : samples) peak = std::max(peak, std::abs(v));
-  EXPECT_NEAR(peak, 0.5f, 0.1f) << "the tone is there in the middle";
-  audio->Read(1920 * 500, 1920, samples.data());
-  EXPECT_EQ(*std::max_element(samples.begin(), samples.end()), 0.0f) << "silence past the end";
 }
 
 // A writer's output appears only when it is finished: abandoned, it leaves nothing.
