@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace vantiro::test {
 
@@ -22,5 +23,12 @@ void WriteClip(const std::string& path, const ClipShape& shape, const PaintFrame
 
 // A clip whose every frame is one flat grey: quick to write and to render.
 void WriteFlatClip(const std::string& path, const ClipShape& shape);
+
+// Frame n of a video or picture file at width × height, ARGB rows packed; a failure fails
+// the calling test.
+std::vector<uint8_t> ReadPicture(const std::string& path, int64_t n, int width, int height);
+
+// The largest difference between two pictures' bytes.
+int MaxDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
 
 }  // namespace vantiro::test

@@ -16,6 +16,7 @@
 #include "tests/testlib/RunVantiro.h"
 #include "tests/testlib/ScratchFolder.h"
 
+using vantiro::test::Lines;
 using vantiro::test::ReadFile;
 using vantiro::test::RunVantiro;
 using vantiro::test::ScratchFolder;
@@ -23,8 +24,6 @@ using vantiro::test::WriteFile;
 namespace fs = std::filesystem;
 
 namespace {
-
-int Lines(const std::string& s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
 
 std::vector<std::string> Listing(const fs::path& dir) {
   std::vector<std::string> names;
@@ -38,42 +37,33 @@ std::string Quoted(const fs::path& p) { return std::string("'").append(p.string(
 // A vantiro run in the background, its standard error going to a file.
 class Background {
  public:
-  Background(const std::vector<std::string>& args, const fs::path& errFile, const fs::path& tmpDir,
-             bool ignoreHangUp = false)
+  Background(std::vector<std::string> args, const fs::path& errFile, const fs::path& tmpDir, bool ignoreHangUp = false)
       : err_(errFile) {
-    std::vector<std::string> all{std::string(VANTIRO_TEST_BIN) + "/vantiro"};
-    all.insert(all.end(), args.begin(), args.end());
-    pid_ = fork();
-    if (pid_ == 0) {
-      const int fd = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      const int null = open("/dev/null", O_RDWR);
-      dup2(null, 0), dup2(null, 1), dup2(fd, 2);
-      setenv("TMPDIR", tmpDir.c_str(), 1);
-      if (ignoreHangUp) signal(SIGHUP, SIG_IGN);  // as nohup starts it
-      std::vector<char*> argv;
-      for (auto& a : all) argv.push_back(a.data());
-      argv.push_back(nullptr);
-      execv(argv[0], argv.data());
-      _exit(127);
-    }
+    args.insert(args.begin(), std::string(VANTIRO_TEST_BIN) + "/vantiro");
+    if ((pid_ = fork()) != 0) return;
+    const int fd = open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), null = open("/dev/null", O_RDWR);
+    dup2(null, 0), dup2(null, 1), dup2(fd, 2);
+    setenv("TMPDIR", tmpDir.c_str(), 1);
+    if (ignoreHangUp) signal(SIGHUP, SIG_IGN);  // as nohup starts it
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
   }
   ~Background() {
     if (pid_ > 0 && !reaped_) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
   }
   // Waits (up to a minute) until `ready` holds while the program still runs.
   bool WaitFor(const std::function<bool()>& ready) {
-    for (int i = 0; i < 6000; ++i) {
+    for (int i = 0; i < 6000; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
       if (ready()) return true;
       if (waitpid(pid_, &status_, WNOHANG) == pid_) return reaped_ = true, false;
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;
   }
   int Stop(int signal) {
     kill(pid_, signal);
-    return Wait();
-  }
-  int Wait() {
     waitpid(pid_, &status_, 0);
     reaped_ = true;
     return status_;

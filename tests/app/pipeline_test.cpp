@@ -14,6 +14,7 @@
 #include "app/Pipeline.h"
 #include "app/PluginLoader.h"
 #include "app/RenderJob.h"
+#include "tests/app/TestClips.h"
 #include "tests/testlib/ScratchFolder.h"
 
 using namespace vantiro;
@@ -31,17 +32,9 @@ void MakeClip(const fs::path& path) {
   ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
 }
 
-std::vector<uint8_t> ReadDirect(const std::string& clip, int64_t n, int w, int h) {
-  std::string error;
-  auto reader = VideoReader::Open(clip, &error);
-  std::vector<uint8_t> p(4 * static_cast<std::size_t>(w) * h);
-  EXPECT_TRUE(reader && reader->ReadFrame(n, w, h, true, p.data(), 4L * w, &error)) << error;
-  return p;
-}
-
-std::vector<uint8_t> Pixels(const PooledRaster* r, int w, int h) {
-  std::vector<uint8_t> p(4 * static_cast<std::size_t>(w) * h);
-  for (int y = 0; y < h; ++y) std::memcpy(&p[4 * y * w], r->pixels + y * r->rowBytes, 4 * w);
+std::vector<uint8_t> Pixels(const PooledRaster* r) {
+  std::vector<uint8_t> p(4 * kW * kH);
+  for (int y = 0; y < kH; ++y) std::memcpy(&p[4 * y * kW], r->pixels + y * r->rowBytes, 4 * kW);
   return p;
 }
 
@@ -69,7 +62,7 @@ TEST_F(PipelineTest, FramesReadAheadAreTheFramesADirectReadGives) {
     for (int64_t n : {5, 6, 7, 20, 21}) {
       PooledRaster* r = ahead.Take(n, kW, kH, true, &error);
       ASSERT_NE(r, nullptr) << n;
-      EXPECT_EQ(Pixels(r, kW, kH), ReadDirect(clip, n, kW, kH)) << "frame " << n;
+      EXPECT_EQ(Pixels(r), vantiro::test::ReadPicture(clip, n, kW, kH)) << "frame " << n;
       ahead.Return(r);
     }
     // Not ahead: behind the reading, outside the range, another size or quality.
@@ -80,18 +73,6 @@ TEST_F(PipelineTest, FramesReadAheadAreTheFramesADirectReadGives) {
     ASSERT_NE(ahead.Take(22, kW, kH, true, &error), nullptr) << "the misses left the reading where it was";
   }  // the lent raster is disposed of with the pool
   EXPECT_EQ(VantiroLivePortCount(), ports);
-}
-
-TEST_F(PipelineTest, ADecodingFailureReachesTheFrameAskedFor) {
-  std::string error;
-  DecodeAhead ahead(VideoReader::Open(clip, &error), {0, kFrames, kW, kH, true}, 2, nullptr, 3);
-  for (int64_t n = 0; n < 3; ++n) {
-    PooledRaster* r = ahead.Take(n, kW, kH, true, &error);
-    ASSERT_NE(r, nullptr);
-    ahead.Return(r);
-  }
-  EXPECT_EQ(ahead.Take(3, kW, kH, true, &error), nullptr);
-  EXPECT_EQ(error, "cannot decode frame 3");
 }
 
 TEST_F(PipelineTest, AFileThatCannotGrowFailsTheRunWithOneLineAndLeavesNothing) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/media/VideoReader.h"
+#include "tests/app/TestClips.h"
 #include "tests/testlib/RunVantiro.h"
 #include "tests/testlib/ScratchFolder.h"
 
@@ -108,13 +109,8 @@ TEST_F(TimingTest, APhoneClipComesOutUprightWithoutATurnLeftToApply) {
   // The picture a player shows: FFmpeg's own turning of the first frame.
   Ffmpeg("-i " + (dir / "phone.mp4").string() + " -frames:v 1 " + (dir / "shown.png").string());
   Render("phone.mp4", "first.png", "--frames 1");
-  std::string error;
-  auto shown = VideoReader::Open((dir / "shown.png").string(), &error);
-  auto first = VideoReader::Open((dir / "first.png").string(), &error);
-  ASSERT_TRUE(shown && first) << error;
-  std::vector<uint8_t> a(64 * 96 * 4), b(a.size());
-  ASSERT_TRUE(shown->ReadFrame(0, 64, 96, true, a.data(), 64 * 4, &error));
-  ASSERT_TRUE(first->ReadFrame(0, 64, 96, true, b.data(), 64 * 4, &error));
+  const auto a = vantiro::test::ReadPicture((dir / "shown.png").string(), 0, 64, 96);
+  const auto b = vantiro::test::ReadPicture((dir / "first.png").string(), 0, 64, 96);
   double difference = 0;
   for (std::size_t i = 0; i < a.size(); ++i) difference += std::abs(int(a[i]) - int(b[i]));
   EXPECT_LT(difference / a.size(), 6) << "mean difference per byte; a wrong turn gives over 50";

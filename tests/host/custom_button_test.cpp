@@ -157,16 +157,6 @@ class FrameFetch : public PluginFixture {
   HYPluginResult releaseAnswer = kPluginOK;
 };
 
-TEST_F(FrameFetch, FramesOutsideTheMovieAskTheHostNothing) {
-  GWorldPtr into = NewFrame(36, 24, 1);
-  host.params.startFrame = 3;
-  EXPECT_EQ(GetFrameIntoGW(into, &host.params, -5, 1), -1);
-  host.params.startFrame = 5;
-  EXPECT_EQ(GetFrameIntoGW(into, &host.params, INT32_MAX, 1), kPluginBadParams) << "beyond 32 bits";
-  EXPECT_TRUE(host.calls.empty());
-  DisposeGWorld(into);
-}
-
 TEST_F(FrameFetch, AsksAtTheBuffersSizeAndQualityAndScalesWhatComesBack) {
   GWorldPtr into = NewFrame(360, 240, 1);
   served = NewFrame(720, 480, 99);
@@ -190,8 +180,15 @@ TEST_F(FrameFetch, AsksAtTheBuffersSizeAndQualityAndScalesWhatComesBack) {
   DisposeGWorld(served);
 }
 
-TEST_F(FrameFetch, WithoutAFrameTheBufferStaysAndNothingIsReleased) {
+// Frames outside the movie ask the host nothing; a frame the host cannot give leaves the
+// buffer as it was and nothing to release.
+TEST_F(FrameFetch, FramesOutsideTheMovieOrMissingLeaveTheBufferAlone) {
   GWorldPtr into = NewFrame(36, 24, 5);
+  host.params.startFrame = 3;
+  EXPECT_EQ(GetFrameIntoGW(into, &host.params, -5, 1), -1);
+  host.params.startFrame = 5;
+  EXPECT_EQ(GetFrameIntoGW(into, &host.params, INT32_MAX, 1), kPluginBadParams) << "beyond 32 bits";
+  EXPECT_TRUE(host.calls.empty());
   EXPECT_EQ(GetFrameIntoGW(into, &host.params, 2, 1), kPluginCantGetNeededFrame);
   EXPECT_EQ(host.Count("ReleaseFrame"), 0u);
   EXPECT_EQ(PixelAt(into, 0, 0) & 0xFF, 5u);

@@ -46,27 +46,18 @@ TEST_F(ConfigTest, NewRecordsAreZeroAndNilIsNoErrorWhereItMayBe) {
 TEST_F(ConfigTest, AFullResetWritesEveryDefault) {
   std::memset(a, 0xA5, sizeof(pluginDataRec));
   ResetConfig(a, true);
-  for (const relRect* r : {&a->startRel, &a->endRel}) {
-    EXPECT_EQ(r->left, 0.0);
-    EXPECT_EQ(r->right, 1.0);
-    EXPECT_EQ(r->top, 0.0);
-    EXPECT_EQ(r->bottom, 1.0);
-  }
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(a->sliders[i], 0) << i;
+  for (const relRect* r : {&a->startRel, &a->endRel})
+    EXPECT_TRUE(r->left == 0 && r->right == 1 && r->top == 0 && r->bottom == 1);
   for (int i = 0; i < 6; ++i) {
     const uint16_t level = i < 2 ? 65535 : 0;
     EXPECT_TRUE(a->colors[i].red == level && a->colors[i].green == level && a->colors[i].blue == level) << i;
+    EXPECT_EQ(a->sliders[i], 0) << i;
   }
   EXPECT_TRUE(a->frameStartColor.red == 65535 && a->frameStartColor.green == 0 && a->frameStartColor.blue == 0);
   EXPECT_EQ(a->frameEndColor.red, 0xA5A5) << "not a default: left as it was";
-  EXPECT_EQ(a->mediaType, 1);
-  EXPECT_FALSE(a->sync);
-  EXPECT_TRUE(a->outside);
-  EXPECT_FALSE(a->clipActive);
-  EXPECT_EQ(a->theOriginalImage, nullptr);
-  EXPECT_EQ(a->theRendered, nullptr);
-  EXPECT_FALSE(a->keepProps);
-  EXPECT_EQ(a->blendMode, 1);
+  EXPECT_TRUE(a->mediaType == 1 && a->blendMode == 1 && a->outside);
+  EXPECT_TRUE(!a->sync && !a->clipActive && !a->keepProps);
+  EXPECT_TRUE(a->theOriginalImage == nullptr && a->theRendered == nullptr);
 }
 
 // A partial reset is a full one except for the format, the images and the end colour.
@@ -112,7 +103,7 @@ TEST_F(ConfigTest, CopiesOwnTheirRenderedImageAndNeverTheOriginal) {
   CGImageRelease(a->theOriginalImage);
 }
 
-TEST(ConfigDeathTest, CopyingBetweenBlocksOfDifferentSizeStops) {
+TEST(ConfigDeathTest, MismatchedBlocksUncopyingNothingAndFailingToAllocateStop) {
   pluginDataPtr small = nullptr;
   pNewConfig(&small);
   auto* large = reinterpret_cast<pluginDataPtr>(NewPtrClear(sizeof(pluginDataRec) + 8));
@@ -120,9 +111,6 @@ TEST(ConfigDeathTest, CopyingBetweenBlocksOfDifferentSizeStops) {
               "Non-Matching Blocks\nThe Size of Source and Dest do not match");
   pDestroyConfig(small);
   DisposePtr(reinterpret_cast<Ptr>(large));
-}
-
-TEST(ConfigDeathTest, UncopyingNothingAndFailingToAllocateStop) {
   EXPECT_EXIT(pUncopyConfig(nullptr), testing::ExitedWithCode(1), "Assertion failed in: Nil data in pUncopyConfig");
   EXPECT_EXIT(
       {

@@ -42,78 +42,45 @@ class RecordTest : public ::testing::Test {
 
 }  // namespace
 
-TEST_F(RecordTest, FieldsSitAtTheirOffsetsInThisProcessorsOrder) {
+// A different value in every field, so that no field can stand in for another: each
+// stored one sits at its offset in this processor's order and reads back; the rest is left.
+TEST_F(RecordTest, FieldsSitAtTheirOffsetsAndReadBack) {
   config->startRel = {0.125, 0.75, -0.5, 2.0};
   config->endRel = {0.1, 0.2, 0.3, 0.4};
-  config->sliders[0] = -20;
-  config->sliders[5] = 300;
-  config->colors[0] = {0x1234, 0x5678, 0x9ABC};
-  config->colors[5] = {1, 2, 3};
-  config->frameStartColor = {10, 20, 30};
-  config->frameEndColor = {40, 50, 60};
-  config->mediaType = 3;
-  config->keepProps = true;
-  config->blendMode = 7;
-  config->sync = true;  // not stored
-  ASSERT_TRUE(Config2Save(config, record));
-
-  EXPECT_EQ(At(0, 4), Bytes<uint32_t>(cConfigSaveSize));
-  EXPECT_EQ(At(4, 4), Bytes<uint32_t>(3));
-  EXPECT_EQ(At(8, 8), Bytes(0.125));
-  EXPECT_EQ(At(16, 8), Bytes(0.75));
-  EXPECT_EQ(At(24, 8), Bytes(-0.5));
-  EXPECT_EQ(At(32, 8), Bytes(2.0));
-  EXPECT_EQ(At(40, 8), Bytes(0.1));
-  EXPECT_EQ(At(64, 8), Bytes(0.4));
-  EXPECT_EQ(At(72, 6), Bytes<uint16_t>(0x1234) + Bytes<uint16_t>(0x5678) + Bytes<uint16_t>(0x9ABC));
-  EXPECT_EQ(At(102, 6), Bytes<uint16_t>(1) + Bytes<uint16_t>(2) + Bytes<uint16_t>(3));
-  EXPECT_EQ(At(108, 2), Bytes<int16_t>(-20));
-  EXPECT_EQ(At(118, 2), Bytes<int16_t>(300));
-  EXPECT_EQ(At(120, 6), Bytes<uint16_t>(10) + Bytes<uint16_t>(20) + Bytes<uint16_t>(30));
-  EXPECT_EQ(At(126, 6), Bytes<uint16_t>(40) + Bytes<uint16_t>(50) + Bytes<uint16_t>(60));
-  EXPECT_EQ(At(132, 2), Bytes<int16_t>(3));
-  EXPECT_EQ(At(134, 1), std::string(1, '\1'));
-  EXPECT_EQ(At(135, 1), std::string(1, '\0'));
-  EXPECT_EQ(At(136, 2), Bytes<int16_t>(7));
-  const std::string misc = "Config save for Tolvane iMovie plug-in";
-  EXPECT_EQ(At(138, 1 + misc.size()), std::string(1, char(misc.size())) + misc);
-  EXPECT_EQ(At(139 + misc.size(), 394 - 139 - misc.size()), std::string(394 - 139 - misc.size(), '\0'));
-  EXPECT_EQ(At(394, cConfigSaveSize - 394), std::string(cConfigSaveSize - 394, '\0'));
-}
-
-TEST_F(RecordTest, ReadingBackRestoresStoredFieldsAndLeavesTheRestAlone) {
-  // A different value in every stored field, so that no field can stand in for another.
-  config->startRel = {0.125, 0.25, 0.375, 0.5};
-  config->endRel = {0.625, 0.75, 0.875, 1.5};
   for (int i = 0; i < 6; ++i) {
     config->sliders[i] = int16_t(10 * i - 25);
     config->colors[i] = {uint16_t(1000 * i + 1), uint16_t(1000 * i + 2), uint16_t(1000 * i + 3)};
   }
   config->frameStartColor = {7001, 7002, 7003};
   config->frameEndColor = {8001, 8002, 8003};
-  config->mediaType = 2;
+  config->mediaType = 3;
   config->keepProps = true;
-  config->blendMode = 12;
-  config->sync = true;
+  config->blendMode = 7;
+  config->sync = config->clipActive = true;  // not stored
   config->outside = false;
-  config->clipActive = true;
   ASSERT_TRUE(Config2Save(config, record));
+
+  const auto rgb = [](uint16_t first) { return Bytes(first) + Bytes(uint16_t(first + 1)) + Bytes(uint16_t(first + 2)); };
+  const std::string misc = "Config save for Tolvane iMovie plug-in";
+  const std::pair<std::size_t, std::string> fields[] = {
+      {0, Bytes<uint32_t>(cConfigSaveSize)}, {4, Bytes<uint32_t>(3)}, {8, Bytes(0.125)}, {16, Bytes(0.75)},
+      {24, Bytes(-0.5)}, {32, Bytes(2.0)}, {40, Bytes(0.1)}, {64, Bytes(0.4)}, {72, rgb(1)}, {102, rgb(5001)},
+      {108, Bytes<int16_t>(-25)}, {118, Bytes<int16_t>(25)}, {120, rgb(7001)}, {126, rgb(8001)},
+      {132, Bytes<int16_t>(3)}, {134, std::string(1, '\1')}, {135, std::string(1, '\0')}, {136, Bytes<int16_t>(7)},
+      {138, std::string(1, char(misc.size())) + misc},
+      {139 + misc.size(), std::string(cConfigSaveSize - 139 - misc.size(), '\0')}};
+  for (const auto& [offset, bytes] : fields) EXPECT_EQ(At(offset, bytes.size()), bytes) << "at " << offset;
 
   pluginDataPtr target = nullptr;
   pNewConfig(&target);
   ResetConfig(target, true);
   auto* marker = reinterpret_cast<CGImageRef>(uintptr_t(0x1000));
-  target->theOriginalImage = marker;
-  target->theRendered = marker;
+  target->theOriginalImage = target->theRendered = marker;
   ASSERT_TRUE(Save2Config(target, record));
   EXPECT_EQ(std::memcmp(target, config, offsetof(pluginDataRec, sync)), 0) << "rectangles, sliders, colours, format";
-  EXPECT_TRUE(target->keepProps);
-  EXPECT_EQ(target->blendMode, 12);
-  EXPECT_FALSE(target->sync) << "not stored";
-  EXPECT_TRUE(target->outside) << "not stored";
-  EXPECT_FALSE(target->clipActive) << "not stored";
-  EXPECT_EQ(target->theOriginalImage, marker);
-  EXPECT_EQ(target->theRendered, marker);
+  EXPECT_TRUE(target->keepProps && target->outside && !target->sync && !target->clipActive);
+  EXPECT_EQ(target->blendMode, 7);
+  EXPECT_TRUE(target->theOriginalImage == marker && target->theRendered == marker);
   pDestroyConfig(target);
 }
 

@@ -46,12 +46,6 @@ TEST(Alerts, ThePresenterSeesKindTextsAndButtonsInOrder) {
   EXPECT_EQ(gSeen.type, kAlertCautionAlert);
   EXPECT_EQ(gSeen.headline, "Sure?");
   EXPECT_EQ(gSeen.buttons, (std::vector<std::string>{"Replace", "Keep"}));
-
-  param.defaultText = kAlertDefaultOKText;
-  param.cancelText = nullptr;
-  CreateStandardAlert(kAlertCautionAlert, CFSTR("One"), CFSTR(""), &param, &alert);
-  RunStandardAlert(alert, nullptr, &hit);
-  EXPECT_EQ(gSeen.buttons, std::vector<std::string>{"OK"});
 }
 
 TEST(AlertsDeathTest, ExitToShellEndsTheProcessWithAFailureStatus) {

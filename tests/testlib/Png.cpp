@@ -3,23 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
+#include <string>
+#include <string_view>
 
 namespace vantiro::test {
 namespace {
-
-void PutBig32(std::string& out, uint32_t v) {
-  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(char(v >> shift));
-}
-
-void PutChunk(std::string& out, std::string_view type, std::string_view data) {
-  PutBig32(out, uint32_t(data.size()));
-  std::string body(type);
-  body.append(data);
-  out.append(body);
-  PutBig32(out, Crc32(body));
-}
-
-}  // namespace
 
 uint32_t Crc32(std::string_view bytes) {
   static const std::array<uint32_t, 256> table = [] {
@@ -43,6 +31,18 @@ uint32_t Adler32(std::string_view bytes) {
     b = (b + a) % 65521;
   }
   return b << 16 | a;
+}
+
+void PutBig32(std::string& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(char(v >> shift));
+}
+
+void PutChunk(std::string& out, std::string_view type, std::string_view data) {
+  PutBig32(out, uint32_t(data.size()));
+  std::string body(type);
+  body.append(data);
+  out.append(body);
+  PutBig32(out, Crc32(body));
 }
 
 std::string EncodePng(int width, int height, const std::vector<uint8_t>& rgba) {
@@ -79,6 +79,8 @@ std::string EncodePng(int width, int height, const std::vector<uint8_t>& rgba) {
   PutChunk(png, "IEND", "");
   return png;
 }
+
+}  // namespace
 
 bool WritePng(const std::filesystem::path& path, int width, int height, const std::vector<uint8_t>& rgba) {
   std::ofstream out(path, std::ios::binary);

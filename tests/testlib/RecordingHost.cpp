@@ -109,27 +109,19 @@ RecordingHost::RecordingHost() {
   procs.pstrcpy = HostPStrCpy;
   procs.strcpy = HostStrCpy;
   procs.strlen = HostStrLen;
-  procs.GetLocalizedString = Unexpected;
+  // Services the plug-in has no business calling.
+  procs.GetLocalizedString = Unexpected, procs.GetAudioFrame = Unexpected, procs.ReleaseAudioFrame = Unexpected;
+  procs.GetMovieInfo = Unexpected, procs.GetClipInfo = Unexpected, procs.SetClipInfo = Unexpected;
+  procs.FillRect = Unexpected, procs.TextBounds = Unexpected, procs.DrawText = Unexpected;
+  procs.GetTitleInfo = Unexpected, procs.ReleaseTitleInfo = Unexpected, procs.CGDrawText = Unexpected;
+  procs.GetTransitionInfo = Unexpected, procs.ReleaseTransitionInfo = Unexpected;
   procs.GetFrame = HostGetFrame;
   procs.ReleaseFrame = HostReleaseFrame;
-  procs.GetAudioFrame = Unexpected;
-  procs.ReleaseAudioFrame = Unexpected;
-  procs.GetMovieInfo = Unexpected;
-  procs.GetClipInfo = Unexpected;
-  procs.SetClipInfo = Unexpected;
   procs.Blit = HostBlit;
-  procs.FillRect = Unexpected;
-  procs.TextBounds = Unexpected;
-  procs.DrawText = Unexpected;
-  procs.GetTitleInfo = Unexpected;
-  procs.ReleaseTitleInfo = Unexpected;
-  procs.GetTransitionInfo = Unexpected;
-  procs.ReleaseTransitionInfo = Unexpected;
   procs.MixAudio = HostMixAudio;
   procs.GetFilterInfo = HostGetFilterInfo;
   procs.ReleaseFilterInfo = HostReleaseFilterInfo;
   procs.StringWidth = [](HYInstance, ConstStringPtr) -> int16_t { return Record("StringWidth"), 0; };
-  procs.CGDrawText = Unexpected;
   procs.CGStringWidth = [](HYInstance, const char*) -> float { return Record("CGStringWidth"), 0.0f; };
 
   params.interfaceVersion = 4;
@@ -149,18 +141,10 @@ std::size_t RecordingHost::Count(const std::string& name) const {
       std::count_if(calls.begin(), calls.end(), [&](const HostCall& c) { return c.name == name; }));
 }
 
-std::vector<std::string> RecordingHost::Names() const {
-  std::vector<std::string> names;
-  for (const auto& c : calls) names.push_back(c.name);
-  return names;
-}
-
 const HostCall* RecordingHost::Last(const std::string& name) const {
   for (auto it = calls.rbegin(); it != calls.rend(); ++it)
     if (it->name == name) return &*it;
   return nullptr;
 }
-
-RecordingHost* RecordingHost::Current() { return gCurrent; }
 
 }  // namespace vantiro::test

@@ -44,10 +44,7 @@ class RecordingHost {
   std::function<HYPluginResult(HYPluginFilterInfo* info)> releaseFilterInfo;
 
   std::size_t Count(const std::string& name) const;
-  std::vector<std::string> Names() const;
   const HostCall* Last(const std::string& name) const;
-
-  static RecordingHost* Current();
 };
 
 }  // namespace vantiro::test

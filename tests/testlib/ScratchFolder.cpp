@@ -15,22 +15,15 @@ ScratchFolder::ScratchFolder() {
 }
 
 ScratchFolder::~ScratchFolder() {
-  if (changedConfigHome_) {
-    if (hadConfigHome_)
-      setenv("XDG_CONFIG_HOME", savedConfigHome_.c_str(), 1);
-    else
-      unsetenv("XDG_CONFIG_HOME");
-  }
+  if (savedConfigHome_ && *savedConfigHome_) setenv("XDG_CONFIG_HOME", (*savedConfigHome_)->c_str(), 1);
+  if (savedConfigHome_ && !*savedConfigHome_) unsetenv("XDG_CONFIG_HOME");
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
 }
 
 void ScratchFolder::UseAsPreferencesFolder() {
-  if (const char* old = std::getenv("XDG_CONFIG_HOME")) {
-    hadConfigHome_ = true;
-    savedConfigHome_ = old;
-  }
-  changedConfigHome_ = true;
+  const char* old = std::getenv("XDG_CONFIG_HOME");
+  if (!savedConfigHome_) savedConfigHome_.emplace(old ? std::optional<std::string>(old) : std::nullopt);
   setenv("XDG_CONFIG_HOME", path_.c_str(), 1);
 }
 

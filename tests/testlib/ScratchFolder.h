@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace vantiro::test {
@@ -21,9 +22,7 @@ class ScratchFolder {
 
  private:
   std::filesystem::path path_;
-  std::string savedConfigHome_;
-  bool hadConfigHome_ = false;
-  bool changedConfigHome_ = false;
+  std::optional<std::optional<std::string>> savedConfigHome_;  // set once changed: the old value, if any
 };
 
 std::string ReadFile(const std::filesystem::path& path);
