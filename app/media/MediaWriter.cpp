@@ -117,7 +117,8 @@ class MovieWriter : public MediaWriter::Impl {
       return false;
     }
     if (!OpenVideo(error) || (s.withAudio && !OpenAudio(error))) return false;
-    int err = avio_open(&output_->pb, temp_.c_str(), AVIO_FLAG_WRITE);
+    int err = AVERROR(ENOENT);
+    temp::OpenRegistered(temp_, [&] { return (err = avio_open(&output_->pb, temp_.c_str(), AVIO_FLAG_WRITE)) >= 0; });
     if (err >= 0) err = avformat_write_header(output_, nullptr);
     if (err < 0) {
       *error = "cannot write " + s.path + ": " + ff::ErrorText(err);
@@ -305,7 +306,11 @@ class PngWriter : public MediaWriter::Impl {
     const std::string temp = temp::CreateBeside(target, error);
     if (temp.empty()) return false;
     moves_.emplace_back(temp, target);
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    std::ofstream out;
+    temp::OpenRegistered(temp, [&] {
+      out.open(temp, std::ios::binary | std::ios::trunc);
+      return out.is_open();
+    });
     out.write(reinterpret_cast<const char*>(packet->data), packet->size);
     out.close();
     return out.good() || Fail("cannot write " + temp + ": " + std::strerror(errno), error);

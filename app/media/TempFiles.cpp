@@ -129,6 +129,12 @@ bool Commit(const std::vector<Move>& moves, std::string* error) {
   return ok;
 }
 
+bool OpenRegistered(const std::string& path, const std::function<bool()>& open) {
+  Registry& r = registry();
+  const std::lock_guard lock(r.mutex);
+  return r.paths.count(path) != 0 && open();
+}
+
 void RemoveAllForExit() {
   Registry& r = registry();
   r.mutex.lock();  // held until the process is gone

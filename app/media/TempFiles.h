@@ -3,6 +3,7 @@
 // the registry kept here lets an interruption remove whatever is still unfinished.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,11 @@ namespace vantiro::temp {
 // A new empty file beside `target` (".name.partial-XXXXXX.ext"), registered; "" with
 // `error` set when the folder is not writable.
 std::string CreateBeside(const std::string& target, std::string* error);
+
+// Runs `open`, which opens the registered file `path` for writing (creating it again if it
+// is gone), under the registry's lock: an interruption that has begun removing files holds
+// that lock for good, so the file cannot reappear after it was removed.
+bool OpenRegistered(const std::string& path, const std::function<bool()>& open);
 
 // Registers a file or folder made elsewhere, so an interruption removes it too.
 void Register(const std::string& path);
