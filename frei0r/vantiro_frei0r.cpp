@@ -215,101 +215,9 @@ bool IsSlice(Instance* self, double time, const uint32_t* in) {
   return self->sliced;
 }
 
-}  // namespace
-
-extern "C" {
-
-int f0r_init(void) {
-  std::lock_guard lock(gPluginMutex);
-  if (!gPlugin) gPlugin = Plugin::Load(BundlePath(), &gLoadError);
-  if (!gPlugin) std::fprintf(stderr, "vantiro: %s\n", gLoadError.c_str());
-  return gPlugin ? 1 : 0;
-}
-
-void f0r_deinit(void) {}
-
-void f0r_get_plugin_info(f0r_plugin_info_t* info) {
-  info->name = "vantiro";
-  info->author = "Vantiro";
-  info->plugin_type = F0R_PLUGIN_TYPE_FILTER;
-  info->color_model = F0R_COLOR_MODEL_RGBA8888;
-  info->frei0r_version = FREI0R_MAJOR_VERSION;
-  info->major_version = 3;
-  info->minor_version = 1;
-  info->num_params = f0r::kParamCount;
-  info->explanation = "Crops a rectangle of the picture, scales and rotates it over a background colour";
-}
-
-void f0r_get_param_info(f0r_param_info_t* info, int index) {
-  if (const f0r_param_info_t* p = f0r::ParamInfo(index); p != nullptr && info != nullptr) *info = *p;
-}
-
-f0r_instance_t f0r_construct(unsigned int width, unsigned int height) {
-  std::lock_guard lock(gPluginMutex);
-  if (!gPlugin || width == 0 || height == 0 || width > 16384 || height > 16384) return nullptr;
-  auto* self = new Instance();
-  self->width = width;
-  self->height = height;
-  const Rect bounds{0, 0, static_cast<int16_t>(height), static_cast<int16_t>(width)};
-  if (NewGWorld(&self->output, 32, &bounds, nullptr, nullptr, 0) != noErr ||
-      NewGWorld(&self->input, 32, &bounds, nullptr, nullptr, 0) != noErr) {
-    DisposeGWorld(self->output);
-    delete self;
-    return nullptr;
-  }
-  VantiroSetGWorldLent(self->input, true);
-  self->procs.GetFrame = GetFrame;
-  self->procs.ReleaseFrame = ReleaseFrame;
-  self->procs.GetFilterInfo = GetFilterInfo;
-  self->procs.ReleaseFilterInfo = ReleaseFilterInfo;
-  self->procs.MixAudio = MixAudio;
-  self->procs.GetEffectSettings = GetEffectSettings;
-  PluginParams& p = self->params;
-  p.interfaceVersion = kInterfaceVersion;
-  p.instance = self;
-  p.procs = &self->procs;
-  p.getInfo = &self->info1;
-  p.getInfo2 = &self->info2;
-  p.getInfo3 = &self->info3;
-  p.frameRect = bounds;
-  p.frame = self->output;
-  return self;
-}
-
-void f0r_destruct(f0r_instance_t instance) {
-  auto* self = static_cast<Instance*>(instance);
-  if (self == nullptr) return;
-  std::lock_guard lock(gPluginMutex);
-  if (self->passRunning) Call(self, kPlugTerminate);
-  DisposeGWorld(self->output);
-  VantiroSetGWorldLent(self->input, false);
-  DisposeGWorld(self->input);
-  delete self;
-}
-
-void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int index) {
-  auto* self = static_cast<Instance*>(instance);
-  if (self == nullptr) return;
-  std::lock_guard lock(self->mutex);
-  const std::string problem = f0r::SetParam(self->values, index, param);
-  // Keyframes set a parameter every frame: say what is wrong with it once.
-  const unsigned bit = index >= 0 && index < f0r::kParamCount ? 1u << index : 1u << 31;
-  if (!problem.empty() && (self->reported & bit) == 0) {
-    self->reported |= bit;
-    std::fprintf(stderr, "%s\n", problem.c_str());
-  }
-}
-
-void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int index) {
-  auto* self = static_cast<Instance*>(instance);
-  if (self == nullptr) return;
-  std::lock_guard lock(self->mutex);
-  f0r::GetParam(self->values, index, param);
-}
-
-void f0r_update(f0r_instance_t instance, double time, const uint32_t* inframe, uint32_t* outframe) {
-  auto* self = static_cast<Instance*>(instance);
-  if (self == nullptr || inframe == nullptr || outframe == nullptr) return;
+// One frame: the instance's own settings, or the picture passed through when nothing could
+// be rendered.
+void Update(Instance* self, double time, const uint32_t* inframe, uint32_t* outframe) {
   std::lock_guard instanceLock(self->mutex);
   const std::size_t bytes = std::size_t(self->width) * self->height * 4;
   if (IsSlice(self, time, inframe)) {
@@ -333,6 +241,134 @@ void f0r_update(f0r_instance_t instance, double time, const uint32_t* inframe, u
   }
   const uint8_t* output = Pixels(self->output, &rowBytes);
   f0r::RasterToRgba(output, rowBytes, outframe, self->width, self->height);
+}
+
+// The hosts are C: an exception reaching them would end their process. Every entry point
+// runs its body through one of these and answers `fallback` instead.
+template <typename R, typename F>
+R Guarded(R fallback, F&& body) noexcept {
+  try {
+    return body();
+  } catch (...) {
+    return fallback;
+  }
+}
+
+template <typename F>
+void Guarded(F&& body) noexcept {
+  try {
+    body();
+  } catch (...) {
+  }
+}
+
+}  // namespace
+
+extern "C" {
+
+int f0r_init(void) {
+  return Guarded(0, [&] {
+    std::lock_guard lock(gPluginMutex);
+    if (!gPlugin) gPlugin = Plugin::Load(BundlePath(), &gLoadError);
+    if (!gPlugin) std::fprintf(stderr, "vantiro: %s\n", gLoadError.c_str());
+    return gPlugin ? 1 : 0;
+  });
+}
+
+void f0r_deinit(void) {}
+
+void f0r_get_plugin_info(f0r_plugin_info_t* info) {
+  info->name = "vantiro";
+  info->author = "Vantiro";
+  info->plugin_type = F0R_PLUGIN_TYPE_FILTER;
+  info->color_model = F0R_COLOR_MODEL_RGBA8888;
+  info->frei0r_version = FREI0R_MAJOR_VERSION;
+  info->major_version = 3;
+  info->minor_version = 1;
+  info->num_params = f0r::kParamCount;
+  info->explanation = "Crops a rectangle of the picture, scales and rotates it over a background colour";
+}
+
+void f0r_get_param_info(f0r_param_info_t* info, int index) {
+  if (const f0r_param_info_t* p = f0r::ParamInfo(index); p != nullptr && info != nullptr) *info = *p;
+}
+
+f0r_instance_t f0r_construct(unsigned int width, unsigned int height) {
+  return Guarded(f0r_instance_t{}, [&]() -> f0r_instance_t {
+    std::lock_guard lock(gPluginMutex);
+    if (!gPlugin || width == 0 || height == 0 || width > 16384 || height > 16384) return nullptr;
+    auto* self = new Instance();
+    self->width = width;
+    self->height = height;
+    const Rect bounds{0, 0, static_cast<int16_t>(height), static_cast<int16_t>(width)};
+    if (NewGWorld(&self->output, 32, &bounds, nullptr, nullptr, 0) != noErr ||
+        NewGWorld(&self->input, 32, &bounds, nullptr, nullptr, 0) != noErr) {
+      DisposeGWorld(self->output);
+      delete self;
+      return nullptr;
+    }
+    VantiroSetGWorldLent(self->input, true);
+    self->procs.GetFrame = GetFrame;
+    self->procs.ReleaseFrame = ReleaseFrame;
+    self->procs.GetFilterInfo = GetFilterInfo;
+    self->procs.ReleaseFilterInfo = ReleaseFilterInfo;
+    self->procs.MixAudio = MixAudio;
+    self->procs.GetEffectSettings = GetEffectSettings;
+    PluginParams& p = self->params;
+    p.interfaceVersion = kInterfaceVersion;
+    p.instance = self;
+    p.procs = &self->procs;
+    p.getInfo = &self->info1;
+    p.getInfo2 = &self->info2;
+    p.getInfo3 = &self->info3;
+    p.frameRect = bounds;
+    p.frame = self->output;
+    return self;
+  });
+}
+
+void f0r_destruct(f0r_instance_t instance) {
+  Guarded([&] {
+    auto* self = static_cast<Instance*>(instance);
+    if (self == nullptr) return;
+    std::lock_guard lock(gPluginMutex);
+    if (self->passRunning) Call(self, kPlugTerminate);
+    DisposeGWorld(self->output);
+    VantiroSetGWorldLent(self->input, false);
+    DisposeGWorld(self->input);
+    delete self;
+  });
+}
+
+void f0r_set_param_value(f0r_instance_t instance, f0r_param_t param, int index) {
+  Guarded([&] {
+    auto* self = static_cast<Instance*>(instance);
+    if (self == nullptr) return;
+    std::lock_guard lock(self->mutex);
+    const std::string problem = f0r::SetParam(self->values, index, param);
+    // Keyframes set a parameter every frame: say what is wrong with it once.
+    const unsigned bit = index >= 0 && index < f0r::kParamCount ? 1u << index : 1u << 31;
+    if (!problem.empty() && (self->reported & bit) == 0) {
+      self->reported |= bit;
+      std::fprintf(stderr, "%s\n", problem.c_str());
+    }
+  });
+}
+
+void f0r_get_param_value(f0r_instance_t instance, f0r_param_t param, int index) {
+  Guarded([&] {
+    auto* self = static_cast<Instance*>(instance);
+    if (self == nullptr) return;
+    std::lock_guard lock(self->mutex);
+    f0r::GetParam(self->values, index, param);
+  });
+}
+
+void f0r_update(f0r_instance_t instance, double time, const uint32_t* inframe, uint32_t* outframe) {
+  auto* self = static_cast<Instance*>(instance);
+  if (self == nullptr || inframe == nullptr || outframe == nullptr) return;
+  if (!Guarded(false, [&] { return Update(self, time, inframe, outframe), true; }) && outframe != inframe)
+    std::memmove(outframe, inframe, std::size_t(self->width) * self->height * 4);
 }
 
 }  // extern "C"

@@ -3,9 +3,14 @@ extern "C" {
 #include <frei0r.h>
 }
 #include <dlfcn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <regex>
 #include <string>
 #include <thread>
@@ -229,4 +234,48 @@ TEST_F(Frei0rTest, SlicesOfAFramePassUnchangedOnceRecognised) {
   }
   EXPECT_EQ(out, frame) << "no slice of the second frame is cropped or painted";
   f.destruct(i);
+}
+
+// The hosts are C programs: an exception thrown inside the filter must not end them. With
+// memory used up, a bad value's message cannot be built; the call must still return.
+TEST_F(Frei0rTest, NoExceptionReachesTheHostWhenMemoryRunsOut) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "a limit on address space leaves the sanitizer no room";
+#else
+  f0r_instance_t i = f.construct(kW, kH);
+  ASSERT_NE(i, nullptr);
+  const std::vector<uint32_t> in = Gradient();
+  std::vector<uint32_t> out(in.size(), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    std::vector<void*> blocks;
+    blocks.reserve(1 << 18);
+    rlimit limit{};
+    getrlimit(RLIMIT_AS, &limit);
+    long pages = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+      if (std::fscanf(statm, "%ld", &pages) != 1) pages = 0;
+      std::fclose(statm);
+    }
+    limit.rlim_cur = rlim_t(pages) * sysconf(_SC_PAGESIZE) + (1 << 20);
+    setrlimit(RLIMIT_AS, &limit);
+    // Use up what is left: large blocks, then every small size, which the allocator keeps
+    // in lists of their own. Kept, so the compiler may not drop the allocations.
+    const auto useUp = [&](std::size_t size) {
+      for (void* block; blocks.size() < blocks.capacity() && (block = std::malloc(size)) != nullptr;)
+        blocks.push_back(block);
+    };
+    for (std::size_t size = 1 << 16; size > 1024; size /= 2) useUp(size);
+    for (std::size_t size = 1024; size >= 16; size -= 8) useUp(size);
+    double bad = NAN;
+    f.set(i, &bad, kLeft);  // its message needs memory
+    f.update(i, 0, in.data(), out.data());
+    _exit(out == in ? 0 : 2);  // nothing could be rendered, so the picture passes unchanged
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status)) << "the child was ended by signal " << WTERMSIG(status);
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  f.destruct(i);
+#endif
 }
