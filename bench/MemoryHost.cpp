@@ -30,12 +30,6 @@ MemoryHost::MemoryHost(int width, int height, int32_t fadeIn, int32_t fadeOut, i
   procs_.MixAudio = MixAudio;
   procs_.GetFilterInfo = GetFilterInfo;
   procs_.ReleaseFilterInfo = ReleaseFilterInfo;
-  params_.interfaceVersion = kHostInterfaceVersion;
-  params_.instance = this;
-  params_.procs = &procs_;
-  params_.getInfo = &info1_;
-  params_.getInfo2 = &info2_;
-  params_.getInfo3 = &info3_;
   params_.frameCount = frameCount;
   params_.frameRect = bounds;
   params_.frame = output_;

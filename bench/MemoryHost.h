@@ -32,10 +32,8 @@ class MemoryHost {
   GWorldPtr output_ = nullptr;
   HYPluginFilterInfo filter_{};
   HYProcs procs_{};
-  HYPluginGetInfo info1_{};
-  HY2PluginGetInfo info2_{};
-  HY3PluginGetInfo info3_{};
-  PluginParams params_{};
+  HostRequest request_{&procs_, this};
+  PluginParams& params_ = request_.params;
   bool begun_ = false;
 };
 
