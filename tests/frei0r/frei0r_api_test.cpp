@@ -11,7 +11,6 @@ extern "C" {
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <regex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -117,7 +116,6 @@ TEST_F(Frei0rTest, ParametersKeepTheirPositionsAndUseOnlyTypesEveryHostSets) {
     f0r_param_info_t p{};
     f.paramInfo(&p, k);
     EXPECT_STREQ(p.name, names[k]);
-    EXPECT_TRUE(std::regex_match(p.name, std::regex("[a-z_]+"))) << p.name;
     EXPECT_TRUE(p.type == F0R_PARAM_DOUBLE || p.type == F0R_PARAM_BOOL || p.type == F0R_PARAM_COLOR) << p.name;
     EXPECT_NE(p.explanation, nullptr);
   }
@@ -236,8 +234,8 @@ TEST_F(Frei0rTest, SlicesOfAFramePassUnchangedOnceRecognised) {
   f.destruct(i);
 }
 
-// The hosts are C programs: an exception thrown inside the filter must not end them. With
-// memory used up, a bad value's message cannot be built; the call must still return.
+// The hosts are C programs: an exception must not end them, not even when memory is used up
+// and a bad value's message cannot be built.
 TEST_F(Frei0rTest, NoExceptionReachesTheHostWhenMemoryRunsOut) {
 #if defined(__SANITIZE_ADDRESS__)
   GTEST_SKIP() << "a limit on address space leaves the sanitizer no room";
@@ -259,8 +257,7 @@ TEST_F(Frei0rTest, NoExceptionReachesTheHostWhenMemoryRunsOut) {
     }
     limit.rlim_cur = rlim_t(pages) * sysconf(_SC_PAGESIZE) + (1 << 20);
     setrlimit(RLIMIT_AS, &limit);
-    // Use up what is left: large blocks, then every small size, which the allocator keeps
-    // in lists of their own. Kept, so the compiler may not drop the allocations.
+    // Use up what is left, large blocks then every small size; kept, so none is optimised away.
     const auto useUp = [&](std::size_t size) {
       for (void* block; blocks.size() < blocks.capacity() && (block = std::malloc(size)) != nullptr;)
         blocks.push_back(block);
