@@ -170,19 +170,6 @@ TEST_F(FileSafety, AHangUpIgnoredOnPurposeStaysIgnored) {
   EXPECT_TRUE(fs::exists(dir / "movie.mp4"));
 }
 
-TEST_F(FileSafety, AFailedSequenceLeavesTheOlderPicturesAsTheyWere) {
-  vantiro::test::WriteFlatClip(clip.string(), {.frames = 4});
-  WriteFile(dir / "f-0000.png", "older picture");
-  fs::create_directory(dir / "f-0002.png");  // a name that cannot be written
-  const auto before = Listing(dir.path());
-  const auto r = RunVantiro("render " + Quoted(clip) + " " + Quoted(dir / "f.png"));
-  EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_EQ(Lines(r.err), 1) << r.err;
-  EXPECT_NE(r.err.find("f-0002.png"), std::string::npos) << r.err;
-  EXPECT_EQ(ReadFile(dir / "f-0000.png"), "older picture");
-  EXPECT_EQ(Listing(dir.path()), before);
-}
-
 TEST_F(FileSafety, DamagedInputIsOneLineInOurOwnWords) {
   WriteFile(dir / "noise.mp4", std::string(4000, '\x5a'));
   // A header promising pictures far larger than anything can be decoded.

@@ -31,13 +31,6 @@ std::vector<uint8_t> Picture(int n) {
   return p;
 }
 
-void WriteClip(const std::string& path, int frames, bool audio) {
-  vantiro::test::WriteClip(path, {.frames = frames, .tone = audio ? 0.5f : 0.0f}, [](int n, uint8_t* p) {
-    const auto picture = Picture(n);
-    std::copy(picture.begin(), picture.end(), p);
-  });
-}
-
 WriterSettings Settings(const std::filesystem::path& path, bool singleImage, int64_t firstNumber = 0) {
   WriterSettings s;
   s.width = kW;
@@ -60,7 +53,10 @@ int RedOf(VideoReader& reader, int64_t n) {
 TEST(Media, AClipWrittenIsReadBackFrameByFrame) {
   ScratchFolder dir;
   const std::string clip = (dir / "clip.mp4").string();
-  WriteClip(clip, 20, true);
+  vantiro::test::WriteClip(clip, {.frames = 20, .tone = 0.5f}, [](int n, uint8_t* p) {
+    const auto picture = Picture(n);
+    std::copy(picture.begin(), picture.end(), p);
+  });
   std::string error;
   auto reader = VideoReader::Open(clip, &error);
   ASSERT_NE(reader, nullptr) << error;
