@@ -1,7 +1,7 @@
 #include "tests/testlib/RecordingHost.h"
 
 #include <algorithm>
-#include <cstring>
+#include <type_traits>
 
 #include "platform/memory/Memory.h"
 
@@ -36,33 +36,6 @@ void HostDisposePtr(Ptr p) {
   Record("DisposePtr", {Addr(p)});
   ::DisposePtr(p);
 }
-char* HostPtoCStr(StringPtr s) {
-  Record("ptocstr");
-  const unsigned n = s[0];
-  std::memmove(s, s + 1, n);
-  s[n] = 0;
-  return reinterpret_cast<char*>(s);
-}
-StringPtr HostCtoPStr(char* s) {
-  Record("ctopstr");
-  const std::size_t n = std::min<std::size_t>(std::strlen(s), 255);
-  std::memmove(s + 1, s, n);
-  s[0] = static_cast<char>(n);
-  return reinterpret_cast<StringPtr>(s);
-}
-void HostPStrCpy(StringPtr d, ConstStringPtr s) {
-  Record("pstrcpy");
-  std::memmove(d, s, s[0] + 1u);
-}
-char* HostStrCpy(char* d, const char* s) {
-  Record("strcpy");
-  return std::strcpy(d, s);
-}
-size_t HostStrLen(const char* s) {
-  Record("strlen");
-  return std::strlen(s);
-}
-
 HYPluginResult HostGetFrame(HYInstance, int32_t frame, GWorldPtr* out, int16_t w, int16_t h,
                             HYRefDVQuality q, float* volume, HYFrameCookie* cookie) {
   Record("GetFrame", {frame, w, h, q});
@@ -91,10 +64,19 @@ HYPluginResult HostReleaseFilterInfo(HYInstance, HYPluginFilterInfo* info) {
 }
 
 // Services the plug-in has no business calling: recorded, and refused.
-template <typename... Args>
-HYPluginResult Unexpected(Args...) {
-  Record("unexpected");
-  return kPluginUnimplemented;
+template <typename Service>
+struct Unexpected;
+template <typename R, typename... Args>
+struct Unexpected<R (*)(Args...)> {
+  static R Call(Args...) {
+    Record("unexpected");
+    if constexpr (std::is_same_v<R, HYPluginResult>) return kPluginUnimplemented;
+    else return R();
+  }
+};
+template <typename Service>
+void Refuse(Service& slot) {
+  slot = Unexpected<Service>::Call;
 }
 
 }  // namespace
@@ -104,25 +86,19 @@ RecordingHost::RecordingHost() {
   procs.NewPtr = HostNewPtr;
   procs.NewPtrClear = HostNewPtrClear;
   procs.DisposePtr = HostDisposePtr;
-  procs.ptocstr = HostPtoCStr;
-  procs.ctopstr = HostCtoPStr;
-  procs.pstrcpy = HostPStrCpy;
-  procs.strcpy = HostStrCpy;
-  procs.strlen = HostStrLen;
   // Services the plug-in has no business calling.
-  procs.GetLocalizedString = Unexpected, procs.GetAudioFrame = Unexpected, procs.ReleaseAudioFrame = Unexpected;
-  procs.GetMovieInfo = Unexpected, procs.GetClipInfo = Unexpected, procs.SetClipInfo = Unexpected;
-  procs.FillRect = Unexpected, procs.TextBounds = Unexpected, procs.DrawText = Unexpected;
-  procs.GetTitleInfo = Unexpected, procs.ReleaseTitleInfo = Unexpected, procs.CGDrawText = Unexpected;
-  procs.GetTransitionInfo = Unexpected, procs.ReleaseTransitionInfo = Unexpected;
+  Refuse(procs.ptocstr), Refuse(procs.ctopstr), Refuse(procs.pstrcpy), Refuse(procs.strcpy), Refuse(procs.strlen);
+  Refuse(procs.GetLocalizedString), Refuse(procs.GetAudioFrame), Refuse(procs.ReleaseAudioFrame);
+  Refuse(procs.GetMovieInfo), Refuse(procs.GetClipInfo), Refuse(procs.SetClipInfo);
+  Refuse(procs.FillRect), Refuse(procs.TextBounds), Refuse(procs.DrawText), Refuse(procs.StringWidth);
+  Refuse(procs.GetTitleInfo), Refuse(procs.ReleaseTitleInfo), Refuse(procs.CGDrawText), Refuse(procs.CGStringWidth);
+  Refuse(procs.GetTransitionInfo), Refuse(procs.ReleaseTransitionInfo);
   procs.GetFrame = HostGetFrame;
   procs.ReleaseFrame = HostReleaseFrame;
   procs.Blit = HostBlit;
   procs.MixAudio = HostMixAudio;
   procs.GetFilterInfo = HostGetFilterInfo;
   procs.ReleaseFilterInfo = HostReleaseFilterInfo;
-  procs.StringWidth = [](HYInstance, ConstStringPtr) -> int16_t { return Record("StringWidth"), 0; };
-  procs.CGStringWidth = [](HYInstance, const char*) -> float { return Record("CGStringWidth"), 0.0f; };
 
   params.interfaceVersion = 4;
   params.instance = this;
