@@ -17,6 +17,7 @@
 #include "tests/testlib/ScratchFolder.h"
 
 using vantiro::test::Lines;
+using vantiro::test::Listing;
 using vantiro::test::ReadFile;
 using vantiro::test::RunVantiro;
 using vantiro::test::ScratchFolder;
@@ -24,13 +25,6 @@ using vantiro::test::WriteFile;
 namespace fs = std::filesystem;
 
 namespace {
-
-std::vector<std::string> Listing(const fs::path& dir) {
-  std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 std::string Quoted(const fs::path& p) { return std::string("'").append(p.string()).append("'"); }
 

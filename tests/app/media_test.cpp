@@ -103,10 +103,7 @@ TEST(Media, ASequenceMovesIntoPlaceWholeOrNotAtAll) {
   EXPECT_FALSE(seq->Finish(&error));
   EXPECT_NE(error.find("seq-0009.png"), std::string::npos) << error;
   EXPECT_EQ(vantiro::test::ReadFile(dir / "seq-0007.png"), "older picture");
-  std::vector<std::string> left;
-  for (const auto& e : std::filesystem::directory_iterator(dir.path())) left.push_back(e.path().filename().string());
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{"seq-0007.png", "seq-0009.png"}));
+  EXPECT_EQ(vantiro::test::Listing(dir.path()), (std::vector<std::string>{"seq-0007.png", "seq-0009.png"}));
 }
 
 // The writers read a picture up to its last byte and not one further, so a picture at the

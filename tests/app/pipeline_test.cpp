@@ -18,6 +18,7 @@
 #include "tests/testlib/ScratchFolder.h"
 
 using namespace vantiro;
+using vantiro::test::Listing;
 using vantiro::test::ScratchFolder;
 namespace fs = std::filesystem;
 
@@ -45,9 +46,6 @@ class PipelineTest : public ::testing::Test {
   void SetUp() override {
     preferences.UseAsPreferencesFolder();
     MakeClip(clip);
-  }
-  std::size_t Entries() const {
-    return static_cast<std::size_t>(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()));
   }
 };
 
@@ -86,7 +84,7 @@ TEST_F(PipelineTest, AFileThatCannotGrowFailsTheRunWithOneLineAndLeavesNothing) 
   EXPECT_NE(err.find("File too large"), std::string::npos) << err;
   EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
   fs::remove(dir / "err");
-  EXPECT_EQ(Entries(), 1u) << "only the clip is left";
+  EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"clip.mp4"}) << "only the clip is left";
 }
 
 class RenderPipelineTest : public PipelineTest {
@@ -135,7 +133,7 @@ TEST_F(RenderPipelineTest, AFailureOnAnyThreadEndsTheRenderWithOneErrorAndNoOutp
       {"plug-in", {.mixAudio = 12}, "the filter failed on frame 12: failed"},
       {"encoder", {.encode = 12}, "cannot write frame 12"},
   };
-  const std::size_t before = Entries();
+  const auto before = Listing(dir.path());
   for (const auto& c : cases) {
     for (const char* output : {"out.mp4", "seq.png"}) {
       auto request = Request(output);
@@ -149,13 +147,13 @@ TEST_F(RenderPipelineTest, AFailureOnAnyThreadEndsTheRenderWithOneErrorAndNoOutp
       // The encoder fails behind the plug-in, by at most the frames it holds.
       EXPECT_LE(report.frames, 12 + 5) << c.thread << " " << output << ": the render went on";
       EXPECT_EQ(VantiroLivePortCount(), ports) << c.thread << " " << output;
-      EXPECT_EQ(Entries(), before) << c.thread << " " << output << " left a partial output";
+      EXPECT_EQ(Listing(dir.path()), before) << c.thread << " " << output << " left a partial output";
     }
   }
 }
 
 TEST_F(RenderPipelineTest, ACancelledRenderStopsWithinAFrameAndLeavesNothing) {
-  const std::size_t before = Entries();
+  const auto before = Listing(dir.path());
   for (const int at : {0, 10, kFrames - 1}) {
     auto request = Request("out.mp4");
     std::atomic<bool> cancel{false};
@@ -170,7 +168,7 @@ TEST_F(RenderPipelineTest, ACancelledRenderStopsWithinAFrameAndLeavesNothing) {
     EXPECT_EQ(error, "interrupted") << at;
     EXPECT_LE(report.frames, at + 1);
     EXPECT_EQ(VantiroLivePortCount(), ports) << at;
-    EXPECT_EQ(Entries(), before) << at;
+    EXPECT_EQ(Listing(dir.path()), before) << at;
   }
 }
 

@@ -115,7 +115,7 @@ TEST_F(RenderTest, APlaceholderIsOneRenderedFrame) {
 }
 
 TEST_F(RenderTest, BadInputIsOneClearLineAndLeavesNothingBehind) {
-  const auto before = std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator());
+  const auto before = vantiro::test::Listing(dir.path());
   const struct {
     std::string args;
     int status;
@@ -142,7 +142,7 @@ TEST_F(RenderTest, BadInputIsOneClearLineAndLeavesNothingBehind) {
     EXPECT_NE(r.err.find(c.says), std::string::npos) << c.args << "\n" << r.err;
     EXPECT_EQ(r.out, "");
   }
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), before)
+  EXPECT_EQ(vantiro::test::Listing(dir.path()), before)
       << "no partial output";
 }
 

@@ -145,10 +145,7 @@ TEST_F(PrefsTest, ASaveWritesOnceAndOnlyWhenSomethingChanged) {
   WriteFile(folder / ".vloqa-Prefs.1234567", "k");
   WriteFile(folder / ".vloqa-Prefs.AbC123", "stale");
   ASSERT_TRUE(SaveConfig(config));
-  std::vector<std::string> left;
-  for (const auto& entry : fs::directory_iterator(folder.path())) left.push_back(entry.path().filename());
-  std::sort(left.begin(), left.end());
-  EXPECT_EQ(left, (std::vector<std::string>{".vloqa-Prefs.1234567", ".vloqa-Prefs.keep", "vloqa-Prefs",
+  EXPECT_EQ(vantiro::test::Listing(folder.path()), (std::vector<std::string>{".vloqa-Prefs.1234567", ".vloqa-Prefs.keep", "vloqa-Prefs",
                                             "vloqa-Prefs.lock"}));
 }
 

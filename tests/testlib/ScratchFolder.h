@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantiro::test {
 
@@ -27,5 +28,7 @@ class ScratchFolder {
 
 std::string ReadFile(const std::filesystem::path& path);
 void WriteFile(const std::filesystem::path& path, const std::string& bytes);
+// The names in a folder, sorted.
+std::vector<std::string> Listing(const std::filesystem::path& folder);
 
 }  // namespace vantiro::test
