@@ -42,9 +42,9 @@ TEST(Manual, NamesEveryCaptionOfTheSettingsWindows) {
     }
     EXPECT_GE(checked, 15) << window;
   }
-  for (const char* topic : {"NTSC", "PAL", "HD", "720 × 480", "720 × 576", "960 × 540", "Shift", "Ctrl", "Alt",
-                            "Option", "vloqa-Prefs", "vantiro configure", "vantiro render", "vantiro settings",
-                            "Return", "Escape"})
+  for (const char* topic :
+       {"NTSC", "PAL", "HD", "720 × 480", "720 × 576", "960 × 540", "Shift", "Ctrl", "Alt", "Option", "vloqa-Prefs",
+        "vantiro configure", "vantiro render", "vantiro settings", "Return", "Escape"})
     EXPECT_NE(guide.find(topic), std::string::npos) << topic;
 }
 
