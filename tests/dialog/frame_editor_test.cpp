@@ -1,5 +1,5 @@
 // The frame editor, dragged with real mouse events: corners, the inside, the modifier
-// keys, the handles' reach, keep-proportions, and what it draws.
+// keys, the handles' reach, keep-proportions, keys, and what it draws.
 #include <cmath>
 
 #include "dialog/dlgUtils.h"
@@ -74,6 +74,10 @@ TEST_F(FrameEditor, CornersFollowTheMouseWithTheModifiersOfTheClick) {
       {At(421, 286), At(481, 286), shiftKey, {151, 106, 481, 106 + 220}, "Shift, bottom-right, width 330"},
       {At(151, 106), At(121, 96), shiftKey, {121, 96, 421, 96 + 200}, "Shift, top-left moves the bottom too"},
       {At(421, 106), At(391, 106), shiftKey, {151, 106, 391, 106 + 160}, "Shift, top-right, width 240"},
+      // A handle reaches six pixels; past its square the inside moves, and seven away nothing.
+      {At(145, 100), At(155, 110), 0, {161, 116, 421, 286}, "handle 1 at its edge"},
+      {At(157, 106), At(167, 116), 0, {161, 116, 431, 296}, "on the top edge beside the handle: the inside"},
+      {At(144, 106), At(120, 80), 0, kStart, "no part"},
   };
   for (const Case& c : cases) DragAndExpect(c.from, c.to, c.modifiers, c.expected, c.what);
 }
@@ -128,14 +132,8 @@ TEST_F(FrameEditor, DraggingTheInsideMovesTheRectangleByTheWholeDistanceEvenAcro
   ExpectRect({185, 140, 455, 320}, "moved by (+34, +34) in all");
 }
 
-TEST_F(FrameEditor, HandlesReachSixPixelsAndCornersWinOverTheInside) {
-  // 6 left of and above the top-left corner: still its handle.
-  DragAndExpect(At(145, 100), At(155, 110), 0, {161, 116, 421, 286}, "handle 1 at its edge");
-  // On the top edge 6 right of the corner: outside the square, so the inside moves.
-  DragAndExpect(At(157, 106), At(167, 116), 0, {161, 116, 431, 296}, "the inside");
-  // 7 left of the corner: nothing.
-  DragAndExpect(At(144, 106), At(120, 80), 0, kStart, "no part");
-  // A rectangle 10 pixels wide: the middle of its top edge is handle 1's, not 2's.
+// A rectangle 10 pixels wide: the middle of its top edge is handle 1's, not 2's.
+TEST_F(FrameEditor, CornersWinOverTheInsideInOrder) {
   config->startRel = relRect{0.25, 145.5 / 540, 0.25, 0.75};
   Drag(At(156, 106), {At(136, 106)});
   seam::Key(Qt::Key_Return);

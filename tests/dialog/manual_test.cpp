@@ -41,11 +41,10 @@ TEST(Manual, NamesEveryCaptionOfTheSettingsWindows) {
       ++checked;
     }
     EXPECT_GE(checked, 15) << window;
-    for (const char* item : {"NTSC", "PAL", "HD", "720 × 480", "720 × 576", "960 × 540"})
-      EXPECT_NE(guide.find(item), std::string::npos) << item;
   }
-  for (const char* topic : {"Shift", "Ctrl", "Alt", "Option", "vloqa-Prefs", "vantiro configure", "vantiro render",
-                            "vantiro settings", "Return", "Escape"})
+  for (const char* topic :
+       {"NTSC", "PAL", "HD", "720 × 480", "720 × 576", "960 × 540", "Shift", "Ctrl", "Alt", "Option", "vloqa-Prefs",
+        "vantiro configure", "vantiro render", "vantiro settings", "Return", "Escape"})
     EXPECT_NE(guide.find(topic), std::string::npos) << topic;
 }
 

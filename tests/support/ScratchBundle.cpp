@@ -12,17 +12,13 @@ ScratchBundle::ScratchBundle(const std::string& identifier) : identifier_(identi
   WriteFile(root() / "Contents" / "Info.plist",
             "<plist><dict><key>CFBundleIdentifier</key><string>" + identifier +
                 "</string><key>CFBundleExecutable</key><string>test</string></dict></plist>");
-  bundle_ = VantiroRegisterBundle(root().c_str());
+  VantiroRegisterBundle(root().c_str());
 }
 
 void ScratchBundle::AddWindow(const std::string& nib, const std::string& window, const std::string& uiText) {
   const auto folder = root() / "Contents" / "Resources" / (nib + ".nib");
   std::filesystem::create_directories(folder);
   WriteFile(folder / (window + ".ui"), uiText);
-}
-
-void ScratchBundle::AddResource(const std::string& leaf, const std::string& bytes) {
-  WriteFile(root() / "Contents" / "Resources" / leaf, bytes);
 }
 
 std::string ControlText(WindowRef window, OSType signature, int16_t id) {

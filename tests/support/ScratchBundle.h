@@ -14,15 +14,12 @@ class ScratchBundle {
  public:
   explicit ScratchBundle(const std::string& identifier);
   void AddWindow(const std::string& nib, const std::string& window, const std::string& uiText);
-  void AddResource(const std::string& leaf, const std::string& bytes);
-  CFBundleRef bundle() const { return bundle_; }
   const std::string& identifier() const { return identifier_; }
   std::filesystem::path root() const { return folder_.path() / "test.bundle"; }
 
  private:
   ScratchFolder folder_;
   std::string identifier_;
-  CFBundleRef bundle_ = nullptr;
 };
 
 // The text of a window's control, as Mac Roman bytes.

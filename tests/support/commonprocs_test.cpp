@@ -11,8 +11,6 @@
 #include "support/commonprocs.h"
 #include "tests/testlib/ScratchFolder.h"
 
-using namespace std::string_literals;
-
 namespace {
 
 std::vector<vantiro::AlertContent> gAlerts;
@@ -23,20 +21,12 @@ int16_t Recorder(const vantiro::AlertContent& alert) {
   return gAnswer;
 }
 
-class AlertTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    gAlerts.clear();
-    vantiro::SetAlertPresenter(Recorder);
-  }
-  void TearDown() override { vantiro::SetAlertPresenter(nullptr); }
-};
-
 }  // namespace
 
 // Assert on a pointer that is set shows nothing; Notify is a caution with one OK; a
 // warning returns the button pressed and has no cancel button for an empty text.
-TEST_F(AlertTest, NotifyAndWarningsShowTheirTextsAndReturnTheButtonPressed) {
+TEST(Alerts, NotifyAndWarningsShowTheirTextsAndReturnTheButtonPressed) {
+  vantiro::SetAlertPresenter(Recorder);
   int value = 0;
   Assert(&value, "Nil theConfig on DoConfig");
   EXPECT_TRUE(gAlerts.empty());
@@ -52,6 +42,7 @@ TEST_F(AlertTest, NotifyAndWarningsShowTheirTextsAndReturnTheButtonPressed) {
   EXPECT_EQ(StandardWarning("Done", "", "Fine", ""), 1);
   EXPECT_EQ(gAlerts.back().buttons.size(), 1u);
   EXPECT_EQ(gAlerts.back().defaultButton, 1);
+  vantiro::SetAlertPresenter(nullptr);
 }
 
 TEST(AlertDeathTest, AFailedAssertionOrTerminateStopsWithAStopAlertInUtf8) {
@@ -66,7 +57,7 @@ TEST(AlertDeathTest, AFailedAssertionOrTerminateStopsWithAStopAlertInUtf8) {
   EXPECT_EXIT(Terminate("Caf\x8E", "\xC9"), testing::ExitedWithCode(1), "Caf\u00E9\n\u2026");
 }
 
-// Conversions of colours, numbers and command codes.
+// Conversions of colours and of file specifications.
 
 TEST(Conversions, ColoursKeepTheHighByteOfEachChannelAndIgnoreTheTopByte) {
   const auto channels = [](const RGBColor& c) { return std::array<int, 3>{c.red, c.green, c.blue}; };
@@ -77,15 +68,6 @@ TEST(Conversions, ColoursKeepTheHighByteOfEachChannelAndIgnoreTheTopByte) {
   const pixRec p = LongInt2PixRec(0x12345678);
   EXPECT_EQ((std::array<int, 4>{p.alpha, p.red, p.green, p.blue}), (std::array<int, 4>{0, 0x34, 0x56, 0x78}));
   EXPECT_EQ(PixRec2LongInt(pixRec{0xEE, 0x34, 0x56, 0x78}), 0x00345678);
-}
-
-TEST(Conversions, NumbersAndCommandCodesAsText) {
-  EXPECT_EQ(Num2Text(-5) + " " + Num2Text(0) + " " + Num2Text(1234567) + " " + Num2Text(INT32_MIN),
-            "-5 0 1234567 -2147483648");
-  EXPECT_EQ(CommandID2Str(FOUR_CHAR_CODE('I', 'n', 'f', 'o')), "Info");
-  EXPECT_EQ(CommandID2Str(kHICommandOK), "ok  ");
-  EXPECT_EQ(CommandID2Str(0), std::string(4, '\0')) << "always four characters";
-  EXPECT_EQ(CommandID2Str(0xA5000041), "\xA5\0\0A"s);
 }
 
 TEST(Conversions, FileSpecsBecomeReferencesOnlyForFilesThatExist) {

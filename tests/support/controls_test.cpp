@@ -1,5 +1,5 @@
-// Controls found by signature and number, their values, ranges and texts; commands;
-// custom control classes; modal loops driven through the test seam.
+// Windows opened from a bundle's layouts; controls found by signature and number, their
+// values, ranges and texts; commands; custom control classes; modal loops.
 #include <gtest/gtest.h>
 
 #include <QImage>
@@ -41,14 +41,10 @@ std::string KitchenSinkLayout() {
                        "<property name=\"maximum\" stdset=\"0\"><number>1</number></property>"));
 }
 
-// What the swatch class's handler saw. It paints its bounds red at value 1, else blue;
-// answers part 1 inside its bounds; tracks the mouse until the release when asked to.
+// What the swatch class's handler saw. It paints its bounds red at value 1, else blue,
+// and leaves hit tests and tracking to the toolbox.
 struct SwatchLog {
   std::vector<uint32_t> events;
-  std::vector<Point> points;
-  std::vector<MouseTrackingResult> results;
-  uint32_t trackModifiers = 0;
-  bool handleTrack = true;
   bool drawnIntoOwnPort = true;
   long count(uint32_t kind) const { return std::count(events.begin(), events.end(), kind); }
 } gSwatch;
@@ -59,43 +55,18 @@ OSStatus SwatchHandler(EventHandlerCallRef, EventRef event, void*) {
   gSwatch.events.push_back(GetEventKind(event));
   Rect bounds;
   GetControlBounds(control, &bounds);
-  switch (GetEventKind(event)) {
-    case kEventControlDraw: {
-      GrafPtr saved = nullptr;
-      GetPort(&saved);
-      CGrafPtr port = nullptr;
-      GetEventParameter(event, kEventParamGrafPort, typeGrafPtr, nullptr, sizeof port, nullptr, &port);
-      gSwatch.drawnIntoOwnPort = gSwatch.drawnIntoOwnPort && port == GetWindowPort(GetControlOwner(control));
-      SetPortWindowPort(GetControlOwner(control));
-      const RGBColor red{65535, 0, 0}, blue{0, 0, 65535};
-      RGBForeColor(GetControl32BitValue(control) == 1 ? &red : &blue);
-      PaintRect(&bounds);
-      SetPort(saved);
-      return noErr;
-    }
-    case kEventControlHitTest: {
-      Point where{};
-      GetEventParameter(event, kEventParamMouseLocation, typeQDPoint, nullptr, sizeof where, nullptr, &where);
-      const ControlPartCode part = PtInRect(where, &bounds) ? 1 : 0;
-      SetEventParameter(event, kEventParamControlPart, typeControlPartCode, sizeof part, &part);
-      return noErr;
-    }
-    case kEventControlTrack: {
-      if (!gSwatch.handleTrack) return eventNotHandledErr;
-      GetEventParameter(event, kEventParamKeyModifiers, typeUInt32, nullptr, sizeof(uint32_t), nullptr,
-                        &gSwatch.trackModifiers);
-      MouseTrackingResult result = kMouseTrackingMouseDragged;
-      while (result == kMouseTrackingMouseDragged) {
-        Point where{};
-        if (TrackMouseLocation(nullptr, &where, &result) != noErr) break;
-        gSwatch.points.push_back(where);
-        gSwatch.results.push_back(result);
-      }
-      return noErr;
-    }
-    default:
-      return eventNotHandledErr;
-  }
+  if (GetEventKind(event) != kEventControlDraw) return eventNotHandledErr;
+  GrafPtr saved = nullptr;
+  GetPort(&saved);
+  CGrafPtr port = nullptr;
+  GetEventParameter(event, kEventParamGrafPort, typeGrafPtr, nullptr, sizeof port, nullptr, &port);
+  gSwatch.drawnIntoOwnPort = gSwatch.drawnIntoOwnPort && port == GetWindowPort(GetControlOwner(control));
+  SetPortWindowPort(GetControlOwner(control));
+  const RGBColor red{65535, 0, 0}, blue{0, 0, 65535};
+  RGBForeColor(GetControl32BitValue(control) == 1 ? &red : &blue);
+  PaintRect(&bounds);
+  SetPort(saved);
+  return noErr;
 }
 
 // The pixel of a window's port at (h, v), as bytes alpha, red, green, blue.
@@ -133,12 +104,10 @@ class Controls : public ::testing::Test {
     gSwatch = SwatchLog{};
     bundle_.AddWindow("test", "sink", KitchenSinkLayout());
     static const EventTypeSpec kinds[] = {{kEventClassControl, kEventControlDraw},
-                                          {kEventClassControl, kEventControlHitTest},
                                           {kEventClassControl, kEventControlHit},
-                                          {kEventClassControl, kEventControlTrack},
                                           {kEventClassControl, kEventControlActivate},
                                           {kEventClassControl, kEventControlOwningWindowChanged}};
-    RegisterToolboxObjectClass(CFSTR(kSwatchClass), nullptr, 6, kinds, SwatchHandler, nullptr, &swatch_);
+    RegisterToolboxObjectClass(CFSTR(kSwatchClass), nullptr, 4, kinds, SwatchHandler, nullptr, &swatch_);
     seam::SetStallLimit(20);
   }
   void TearDown() override {
@@ -175,18 +144,13 @@ TEST_F(Controls, AreFoundBySignatureAndNumberAndHoldValuesClampedToTheirRangesAn
   EXPECT_EQ(SimpleGetControlByID(window, kSldr, 2), nullptr);
   const Rect box = GetControlBox(SimpleGetControlByID(window, kColr, 1));
   EXPECT_EQ((std::array<int, 4>{box.top, box.left, box.bottom, box.right}), (std::array<int, 4>{200, 20, 260, 60}));
-  uint32_t command = 0;
-  GetControlCommandID(SimpleGetControlByID(window, kMedi, 1), &command);
-  EXPECT_EQ(CommandID2Str(command), "Medi");
-
+  // Controls that are not there are left alone.
   SimpleSetControlText(window, kLgnd, 7, "gone");
   SimpleHideControl(window, kLgnd, 7);
   SimpleSetControlValueByID(window, kSldr, 9, 50);
   EXPECT_EQ(SimpleGetControlValueByID(window, kSldr, 9), 0);
-  EXPECT_EQ(ControlText(window, kLgnd, 1), "10%") << "the existing text is untouched";
-  EXPECT_TRUE(IsControlVisible(SimpleGetControlByID(window, kLgnd, 1)));
+  EXPECT_EQ(ControlText(window, kLgnd, 1), "10%");
 
-  // Values are clamped to the range of each kind; texts are Mac Roman.
   SetControl32BitMinimum(slider, -50);
   SetControl32BitMaximum(slider, 50);
   SetControl32BitMaximum(SimpleGetControlByID(window, kColr, 1), 16777215);
@@ -195,22 +159,18 @@ TEST_F(Controls, AreFoundBySignatureAndNumberAndHoldValuesClampedToTheirRangesAn
     OSType control;
     int32_t set, expected;
   };
-  for (const Case& c : {Case{kSldr, -20, -20}, {kSldr, 70, 50}, {kSldr, -70, -50}, {kMedi, 9, 3}, {kProp, 1, 1},
-                        {kProp, 0, 0}, {kColr, 0x123456, 0x123456}, {kColr, -1, 0}}) {
+  for (const Case& c : {Case{kSldr, -20, -20}, {kSldr, 70, 50}, {kSldr, -70, -50}, {kMedi, 2, 2}, {kMedi, 9, 3},
+                        {kProp, 1, 1}, {kProp, 0, 0}, {kColr, 0x123456, 0x123456}, {kColr, -1, 0}}) {
     SimpleSetControlValueByID(window, c.control, 1, c.set);
     EXPECT_EQ(SimpleGetControlValueByID(window, c.control, 1), c.expected) << CommandID2Str(c.control) << " " << c.set;
   }
-  SetControlReference(slider, 0x7FFF12345678);
+  SetControlReference(slider, 0x7FFF12345678);  // room for a pointer
   EXPECT_EQ(GetControlReference(slider), 0x7FFF12345678);
   for (const char* text : {"-20%", "Caf\x8E", ""}) {
     SimpleSetControlText(window, kLgnd, 1, text);
     EXPECT_EQ(ControlText(window, kLgnd, 1), text);
   }
   EXPECT_EQ(SetControlData(slider, 0, kControlStaticTextTextTag, 1, "x"), errDataNotSupported);
-  SimpleHideControl(window, kLgnd, 1);
-  EXPECT_FALSE(IsControlVisible(SimpleGetControlByID(window, kLgnd, 1)));
-  SimpleShowControl(window, kLgnd, 1);
-  EXPECT_TRUE(IsControlVisible(SimpleGetControlByID(window, kLgnd, 1)));
 }
 
 TEST_F(Controls, ACustomClassDrawsIntoTheWindowPortWhichTheWindowShows) {
@@ -247,7 +207,7 @@ TEST_F(Controls, ACustomClassDrawsIntoTheWindowPortWhichTheWindowShows) {
   EXPECT_EQ(shot.pixelColor(40, 230), QColor(255, 0, 0));
 }
 
-TEST_F(Controls, AClassCanBeUnregisteredOnlyWithoutControlsAndThenLayoutsNamingItFail) {
+TEST_F(Controls, AClassIsRegisteredOnceAndUnregisteredOnlyWithoutControls) {
   ToolboxObjectClassRef again = nullptr;
   EXPECT_EQ(RegisterToolboxObjectClass(CFSTR(kSwatchClass), nullptr, 0, nullptr, SwatchHandler, nullptr, &again),
             hiObjectClassExistsErr);
@@ -257,30 +217,27 @@ TEST_F(Controls, AClassCanBeUnregisteredOnlyWithoutControlsAndThenLayoutsNamingI
   opened_.clear();
   EXPECT_EQ(UnregisterToolboxObjectClass(swatch_), noErr);
   swatch_ = nullptr;
-  IBNibRef nib = nullptr;
-  ASSERT_EQ(CreateNibReferenceWithCFBundle(bundle_.bundle(), CFSTR("test"), &nib), noErr);
-  WindowRef none = nullptr;
-  EXPECT_EQ(CreateWindowFromNib(nib, CFSTR("sink"), &none), errUnknownControl);
-  DisposeNibReference(nib);
 }
 
-OSStatus PassOnExplicitly(EventHandlerCallRef next, EventRef event, void* userData) {
-  static_cast<std::vector<std::string>*>(userData)->push_back("outer");
-  return CallNextEventHandler(next, event);
-}
-
-// Unhandled commands fall through to the application; newer handlers come first and
-// may call the next one themselves; a removed one hears nothing.
+// Clicks and choices send the controls' commands; what the window declines reaches the
+// application. A class without a track handler is highlighted while pressed, and the
+// release point decides whether it was hit. The close box cancels.
 TEST_F(Controls, CommandsReachTheWindowAndUnhandledOnesFallThroughToTheApplication) {
   WindowRef window = Open();
   CommandLog application{{}, {"Xtra"}};
   EventHandlerRef appHandler = nullptr;
   InstallEventHandler(GetApplicationEventTarget(), LogCommands, 1, kCommandEvents, &application, &appHandler);
+  ControlPartCode whilePressed = -1, afterwards = -1;
+  const auto swatchHilite = [] { return GetControlHilite(SimpleGetControlByID(seam::ModalWindow(), kColr, 1)); };
   seam::ClickControl(kXtra, 1);
   seam::ChoosePopUpItem(kMedi, 1, 2);
   seam::ClickControl(kProp, 1);
   seam::Command(FOUR_CHAR_CODE('W', 'h', 'a', 't'));
-  seam::ClickControl(kColr, 1);
+  seam::MouseDown(Point{210, 30});
+  seam::Then([&] { whilePressed = swatchHilite(); });
+  seam::MouseUp(Point{100, 200});  // outside: no hit
+  seam::Click(Point{250, 55});     // inside: hit
+  seam::Then([&] { afterwards = swatchHilite(); });
   CommandLog log{{}, {"ok  ", "Medi", "Prop", "Col1"}};
   RunModal(window, &log);
   RemoveEventHandler(appHandler);
@@ -288,81 +245,14 @@ TEST_F(Controls, CommandsReachTheWindowAndUnhandledOnesFallThroughToTheApplicati
   EXPECT_EQ(application.seen, (std::vector<std::string>{"Xtra", "What"})) << "only what the window declined";
   EXPECT_EQ(SimpleGetControlValueByID(window, kMedi, 1), 2);
   EXPECT_EQ(SimpleGetControlValueByID(window, kProp, 1), 1);
-
-  std::vector<std::string> order;
-  EventHandlerRef newer = nullptr;
-  InstallWindowEventHandler(window, PassOnExplicitly, 1, kCommandEvents, &order, &newer);
-  EXPECT_EQ(VantiroSendWindowCommand(window, kMedi), noErr);
-  EXPECT_EQ(order, std::vector<std::string>{"outer"});
-  EXPECT_EQ(log.seen.back(), "Medi") << "the older handler, called by the newer";
-  RemoveEventHandler(newer);
-  EXPECT_EQ(VantiroSendWindowCommand(window, FOUR_CHAR_CODE('N', 'o', 'n', 'e')), eventNotHandledErr);
-  EXPECT_EQ(order.size(), 1u) << "a removed handler hears nothing";
-}
-
-TEST_F(Controls, AModalLoopEndsFromInsideAHandlerAndEscapeOrTheCloseBoxCancel) {
-  WindowRef window = Open();
-  seam::Key(Qt::Key_Escape);
-  CommandLog log{{}, {"not!"}, window};
-  InstallWindowEventHandler(window, LogCommands, 1, kCommandEvents, &log, nullptr);
-  ShowWindow(window);
-  RunAppModalLoopForWindow(window);
-  EXPECT_EQ(log.seen, std::vector<std::string>{"not!"});
-  EXPECT_EQ(QuitAppModalLoopForWindow(window), paramErr) << "no loop runs any more";
-
-  seam::CloseBox();
-  RunAppModalLoopForWindow(window);
-  EXPECT_EQ(log.seen, (std::vector<std::string>{"not!", "not!"}));
-  EXPECT_TRUE(IsWindowVisible(window)) << "closing asks; the window's owner disposes of it";
-}
-
-TEST_F(Controls, ACustomControlIsTrackedInWindowCoordinatesOrElseTheReleasePointDecides) {
-  WindowRef window = Open();
-  seam::MouseDown(Point{210, 30}, shiftKey);
-  seam::MouseDrag(Point{230, 45});
-  seam::MouseDrag(Point{5, 300});
-  seam::MouseUp(Point{220, 50});
-  // Without a track handler the part is highlighted while pressed and counts only if
-  // the mouse is released over it.
-  ControlPartCode whilePressed = -1, afterwards = -1;
-  seam::Then([&] { gSwatch.handleTrack = false; });
-  seam::MouseDown(Point{210, 30});
-  seam::Then([&] { whilePressed = GetControlHilite(SimpleGetControlByID(seam::ModalWindow(), kColr, 1)); });
-  seam::MouseUp(Point{100, 200});  // outside: no hit
-  seam::Click(Point{250, 55});     // inside: hit
-  seam::Then([&] { afterwards = GetControlHilite(SimpleGetControlByID(seam::ModalWindow(), kColr, 1)); });
-  CommandLog log{{}, {"ok  ", "Col1"}};
-  RunModal(window, &log);
-
-  ASSERT_EQ(gSwatch.points.size(), 3u);
-  EXPECT_EQ(gSwatch.points[0].h, 45);
-  EXPECT_EQ(gSwatch.points[0].v, 230);
-  EXPECT_EQ(gSwatch.points[1].h, 300) << "reports from outside the control come too";
-  EXPECT_EQ(gSwatch.results, (std::vector<MouseTrackingResult>{kMouseTrackingMouseDragged, kMouseTrackingMouseDragged,
-                                                               kMouseTrackingMouseUp}));
-  EXPECT_EQ(gSwatch.trackModifiers, static_cast<uint32_t>(shiftKey));
   EXPECT_EQ(whilePressed, 1);
   EXPECT_EQ(afterwards, 0);
-  EXPECT_EQ(log.seen, (std::vector<std::string>{"Col1", "Col1", "ok  "})) << "an unhandled hit sends the command";
-}
 
-std::vector<std::pair<int32_t, ControlPartCode>> gActions;
-void RecordAction(ControlRef control, ControlPartCode part) { gActions.emplace_back(GetControl32BitValue(control), part); }
-
-TEST_F(Controls, SlidersCallTheirActionProcedureWhileTheThumbMovesButNotForValuesSetByCode) {
-  WindowRef window = Open();
-  gActions.clear();
-  SetControlAction(SimpleGetControlByID(window, kSldr, 1), NewControlActionUPP(RecordAction));
-  SimpleSetControlValueByID(window, kSldr, 1, 30);
-  EXPECT_TRUE(gActions.empty());
-  seam::DragSlider(kSldr, 1, 80);
-  CommandLog log{{}, {"ok  "}};
-  RunModal(window, &log);
-  ASSERT_GE(gActions.size(), 2u) << "called at every step of the drag";
-  EXPECT_GT(gActions.front().first, 30);
-  EXPECT_LT(gActions.front().first, 80);
-  EXPECT_EQ(gActions.back().first, 80);
-  for (const auto& [value, part] : gActions) EXPECT_EQ(part, kControlIndicatorPart);
+  seam::CloseBox();
+  log.handled = {"not!"};
+  RunAppModalLoopForWindow(window);
+  EXPECT_EQ(log.seen.back(), "not!");
+  EXPECT_TRUE(IsWindowVisible(window)) << "closing asks; the window's owner disposes of it";
 }
 
 TEST_F(Controls, AWindowBelowAModalLoopIsInactiveAndHearsWhenItIsActiveAgain) {
@@ -380,6 +270,58 @@ TEST_F(Controls, AWindowBelowAModalLoopIsInactiveAndHearsWhenItIsActiveAgain) {
   EXPECT_EQ(duringLoop, kControlInactivePart);
   EXPECT_EQ(GetControlHilite(SimpleGetControlByID(below, kColr, 1)), kControlNoPart);
   EXPECT_GT(gSwatch.count(kEventControlActivate), activationsBefore);
+}
+
+// A bundle whose pelmora nib has the three dialog windows, each naming itself in a text,
+// and nibs with a window that cannot be made.
+class NibWindows : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    UsePrivateRuntimeFolder();
+    for (const char* name : {"configNTSC", "configPAL", "configHD"})
+      bundle_.AddWindow("pelmora", name, Layout(Widget("QLabel", "n", 10, 10, 200, 20, "Name", 1, "",
+                                                       std::string("<property name=\"text\"><string>") + name +
+                                                           "</string></property>")));
+    bundle_.AddWindow("broken", "classy", Layout(Widget("com.tolvane.test.unregistered", "c", 0, 0, 50, 50, "Clip", 1)));
+    bundle_.AddWindow("junk", "notxml", "this is not a layout");
+  }
+  ScratchBundle bundle_{"com.tolvane.test.nibs"};
+};
+
+TEST_F(NibWindows, OpensEachWindowByNameAndAnEmptyNibNameMeansPelmora) {
+  for (const char* name : {"configNTSC", "configPAL", "configHD"}) {
+    WindowRef window = OpenNibWindowFromCFBundle("com.tolvane.test.nibs", name[6] == 'P' ? "" : "pelmora", name);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(ControlText(window, FOUR_CHAR_CODE('N', 'a', 'm', 'e'), 1), name);
+    EXPECT_FALSE(IsWindowVisible(window)) << "a new window is hidden until shown";
+    Rect bounds;
+    GetWindowPortBounds(window, &bounds);
+    EXPECT_EQ(bounds.right * 1000 + bounds.bottom, 400300);
+    DisposeWindow(window);
+  }
+  EXPECT_EQ(vantiro::LiveWindowCount(), 0);
+}
+
+// A missing nib or bundle stops with a message; a window that cannot be made ends the
+// process silently with the status's low byte (-10962 is ...D52E, -10961 ...D52F,
+// -30584 ...8888).
+TEST_F(NibWindows, FailuresStopTheProcess) {
+  EXPECT_EXIT(OpenNibWindowFromCFBundle("com.tolvane.test.nibs", "nothere", "about"), testing::ExitedWithCode(1),
+              "Stop: OpenNibWindow Failed\nUnable to CreateNibReferenceWithCFBundle for "
+              "\"com.tolvane.test.nibs/nothere\" as it returned errcode #-10960.\n");
+  EXPECT_EXIT(OpenNibWindowFromCFBundle("com.tolvane.test.none", "pelmora", "configHD"), testing::ExitedWithCode(1),
+              "Stop: Assertion Failure\nAssertion failed in: Cannot allocate bundle for ID = com.tolvane.test.none\n");
+  struct Case {
+    const char *nib, *window;
+    int status;
+    const char* error;  // what a layout reader says, if anything
+  };
+  for (const Case& c : {Case{"pelmora", "configXYZ", 0x2E, "^$"}, {"junk", "notxml", 0x2F, "Start tag expected"},
+                        {"broken", "classy", 0x88, "^$"}})
+    EXPECT_EXIT(OpenNibWindowFromCFBundle("com.tolvane.test.nibs", c.nib, c.window), testing::ExitedWithCode(c.status),
+                c.error)
+        << c.window;
 }
 
 }  // namespace

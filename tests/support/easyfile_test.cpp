@@ -1,16 +1,10 @@
 // Choosing a file, the first image of a file, the chooser's selection list; and the
-// other modal services the dialog uses: the colour picker, alerts as message boxes,
-// opening a document.
+// other modal services the dialog uses: the colour picker and alerts as message boxes.
 #include <gtest/gtest.h>
-#include <sys/xattr.h>
 
-#include <QDesktopServices>
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
-#include <QPushButton>
-#include <QUrl>
-#include <algorithm>
 #include <filesystem>
 
 #include "platform/alerts/MessageBoxAlert.h"
@@ -18,7 +12,6 @@
 #include "platform/coregraphics/CGImage.h"
 #include "platform/imageio/ImageIO.h"
 #include "platform/navigation/Navigation.h"
-#include "platform/launch/LaunchServices.h"
 #include "platform/text/MacRoman.h"
 #include "platform/seam/Seam.h"
 #include "platform/windows/Application.h"
@@ -94,13 +87,9 @@ TEST(SelectionList, SixFilesCountSixAndKeepTheFirstFour) {
   EXPECT_EQ(AEDescListToFileList(&list, &partial), errAECoercionFail);
   EXPECT_EQ(partial.count, 2);
   AEDisposeDesc(&list);
-
-  AEDesc notAList{typeNull, nullptr};
-  EXPECT_NE(AEDescListToFileList(&notAList, &partial), noErr);
-  EXPECT_EQ(partial.count, 0);
 }
 
-class Chooser : public ::testing::Test {
+class ModalServices : public ::testing::Test {
  protected:
   void SetUp() override {
     vantiro::test::UsePrivateRuntimeFolder();
@@ -113,7 +102,7 @@ class Chooser : public ::testing::Test {
   ScratchFolder folder_;
 };
 
-TEST_F(Chooser, ReturnsTheChosenFileUnderItsTitleAndNothingWhenCancelled) {
+TEST_F(ModalServices, ReturnsTheChosenFileUnderItsTitleAndNothingWhenCancelled) {
   WriteFile(folder_ / "photo.jpg", "x");
   QString title;
   bool multiple = true;
@@ -134,29 +123,6 @@ TEST_F(Chooser, ReturnsTheChosenFileUnderItsTitleAndNothingWhenCancelled) {
   EXPECT_FALSE(EasyNavGetFile("Please choose an image", kAny, kAny, &chosen));
   EXPECT_EQ(chosen.parID, 4711) << "left alone";
 }
-
-TEST_F(Chooser, ATypeOffersOnlyFilesOfThatTypeAndCreator) {
-  fs::create_directory(folder_ / "sub");
-  for (const char* name : {"a.tiff", "b.txt", "c.TIF", "tagged", "tagged.png", "other.tif"}) WriteFile(folder_ / name, "x");
-  auto tag = [&](const char* name, const char* attribute, const char* code) {
-    ASSERT_EQ(setxattr((folder_ / name).c_str(), attribute, code, 4, 0), 0);
-  };
-  tag("tagged", "user.vantiro.type", "TIFF");
-  tag("tagged.png", "user.vantiro.type", "PNGf");  // the type beats the name
-  tag("other.tif", "user.vantiro.creator", "8BIM");
-  std::vector<std::string> offered;
-  seam::Then([&] {
-    qobject_cast<QFileDialog*>(vantiro::InnermostModalWidget())->setDirectory(QString::fromStdString(folder_.path()));
-  });
-  seam::Then([&] { offered = seam::OfferedFiles(); });
-  seam::CancelChooser();
-  FSSpec chosen;
-  EasyNavGetFile("Pick a TIFF", FOUR_CHAR_CODE('T', 'I', 'F', 'F'), FOUR_CHAR_CODE('t', 'l', 'v', 'n'), &chosen);
-  std::sort(offered.begin(), offered.end());
-  EXPECT_EQ(offered, (std::vector<std::string>{"a.tiff", "c.TIF", "sub", "tagged"}));
-}
-
-class ModalServices : public Chooser {};
 
 TEST_F(ModalServices, TheColourPickerStartsFromTheColourAndReturnsSixteenBitChannels) {
   NColorPickerInfo info{};
@@ -208,36 +174,4 @@ TEST_F(ModalServices, AlertsAsMessageBoxesReturnTheButtonPressed) {
   EXPECT_EQ(vantiro::PresentInMessageBox(stop), 1);
 }
 
-// Receives the documents the desktop is asked to open.
-class DocumentCatcher : public QObject {
-  Q_OBJECT
- public:
-  std::vector<QUrl> opened;
- public slots:
-  void open(const QUrl& url) { opened.push_back(url); }
-};
-
-TEST_F(ModalServices, TheManualIsFoundInTheBundleAndOpenedByTheDesktop) {
-  vantiro::test::ScratchBundle bundle("com.tolvane.test.manual");
-  bundle.AddResource("manual.pdf", "%PDF-1.4\n");
-  CFURLRef manual = CFBundleCopyResourceURL(bundle.bundle(), CFSTR("manual"), CFSTR("pdf"), nullptr);
-  ASSERT_NE(manual, nullptr);
-  FSRef ref;
-  ASSERT_TRUE(CFURLGetFSRef(manual, &ref));
-
-  vantiro::EnsureApplication();
-  DocumentCatcher catcher;
-  QDesktopServices::setUrlHandler("file", &catcher, "open");
-  EXPECT_EQ(LSOpenFSRef(&ref, nullptr), noErr);
-  QDesktopServices::unsetUrlHandler("file");
-  ASSERT_EQ(catcher.opened.size(), 1u);
-  EXPECT_EQ(catcher.opened[0].toLocalFile().toStdString(), CFURLToPath(manual));
-  EXPECT_EQ(LSOpenFSRef(&ref, nullptr), kLSApplicationNotFoundErr) << "offscreen there is no desktop to ask";
-  const FSRef none{};
-  EXPECT_EQ(LSOpenFSRef(&none, nullptr), fnfErr);
-  CFRelease(manual);
-}
-
 }  // namespace
-
-#include "easyfile_test.moc"
