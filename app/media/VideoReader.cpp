@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
+#include "app/media/Colour.h"
 #include "app/media/Ffmpeg.h"
 
 extern "C" {
@@ -156,6 +158,16 @@ void TurnPicture(const uint8_t* from, int width, int height, int degrees, uint8_
   }
 }
 
+// How a frame that needs only a colour conversion is coded, when that conversion is our
+// own: 8-bit 4:2:0 at the size asked for. The matrix is BT.601 and the range follows the
+// pixel format, whatever the clip is tagged with, as swscale reads them.
+std::optional<colour::Encoding> PlainEncoding(const AVFrame* f, int width, int height) {
+  if (f->width != width || f->height != height) return std::nullopt;
+  if (f->format == AV_PIX_FMT_YUV420P) return colour::Encoding{colour::Matrix::kBt601, false};
+  if (f->format == AV_PIX_FMT_YUVJ420P) return colour::Encoding{colour::Matrix::kBt601, true};
+  return std::nullopt;
+}
+
 void Premultiply(uint8_t* argb, int width, int height, long rowBytes) {
   for (int y = 0; y < height; ++y)
     for (uint8_t* p = argb + y * rowBytes; p < argb + y * rowBytes + 4 * width; p += 4)
@@ -232,6 +244,11 @@ bool VideoReader::ReadFrame(int64_t n, int width, int height, bool highQuality, 
     s_->unturned.resize(4 * static_cast<std::size_t>(width) * height);
     scaled = s_->unturned.data();
     scaledRowBytes = 4L * scaledWidth;
+  }
+  if (const auto encoding = PlainEncoding(f, scaledWidth, scaledHeight)) {
+    colour::Yuv420ToArgb(f->data, f->linesize, scaledWidth, scaledHeight, *encoding, scaled, scaledRowBytes);
+    if (s_->turn != 0) TurnPicture(scaled, scaledWidth, scaledHeight, s_->turn, argb, rowBytes);
+    return true;
   }
   // Exact rounding would triple the time of a plain colour conversion for a 1-in-255 error.
   const int flags = highQuality ? SWS_BICUBIC : SWS_FAST_BILINEAR;
