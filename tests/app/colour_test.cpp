@@ -60,16 +60,10 @@ std::string NameOf(Encoding e, int w, int h) {
 }
 
 void SaveArgb(const std::string& name, int w, int h, const std::vector<uint8_t>& argb) {
-  std::vector<uint8_t> rgba(argb.size());
-  for (std::size_t i = 0; i < argb.size(); i += 4)
+  std::vector<uint8_t> rgba(std::size_t(w) * h * 4);
+  for (std::size_t i = 0; i < rgba.size(); i += 4)
     rgba[i] = argb[i + 1], rgba[i + 1] = argb[i + 2], rgba[i + 2] = argb[i + 3], rgba[i + 3] = 255;
   test::WritePng(std::string(VANTIRO_TEST_ARTIFACTS) + "/colour-" + name + ".png", w, h, rgba);
-}
-
-void SaveLuma(const std::string& name, const Planes& p) {
-  std::vector<uint8_t> rgba;
-  for (uint8_t v : p.y) rgba.insert(rgba.end(), {v, v, v, 255});
-  test::WritePng(std::string(VANTIRO_TEST_ARTIFACTS) + "/colour-" + name + ".png", p.width, p.height, rgba);
 }
 
 const Encoding kEncodings[] = {{Matrix::kBt601, false}, {Matrix::kBt601, true}, {Matrix::kBt709, false},
@@ -133,7 +127,7 @@ TEST(Colour, EncodesAsTheMatrixSaysWithChromaTheMeanOfItsBlock) {
                             std::abs(p.cr[cy * p.chromaWidth + cx] - Clamped(ycc[2]))});
         }
       EXPECT_LE(worst, 1.0) << NameOf(e, w, h);
-      if (worst > 1.0) SaveLuma("encoded-" + NameOf(e, w, h), p);
+      if (worst > 1.0) SaveArgb("encoded-from-" + NameOf(e, w, h), w, h, argb);
     }
 }
 
