@@ -34,7 +34,7 @@ struct VideoReader::State {
   std::vector<int64_t> times;
   int64_t endTime = 0;
   int turn = 0;                  // degrees clockwise that turn the picture upright
-  std::vector<uint8_t> unturned;  // the scaled picture before turning
+  std::vector<uint8_t> unturned;  // the scaled picture, or a band of it, before turning
 
   int64_t IndexOf(const AVFrame* f) const {
     const int64_t pts = f->best_effort_timestamp != AV_NOPTS_VALUE ? f->best_effort_timestamp : f->pts;
@@ -146,16 +146,25 @@ struct VideoReader::State {
 
 namespace {
 
-// Turns a `width` × `height` picture clockwise by `degrees` (90, 180 or 270) into `to`.
-void TurnPicture(const uint8_t* from, int width, int height, int degrees, uint8_t* to, long toRowBytes) {
-  const auto src = [&](int x, int y) { return reinterpret_cast<const uint32_t*>(from)[long(y) * width + x]; };
-  const int toWidth = degrees == 180 ? width : height, toHeight = degrees == 180 ? height : width;
-  for (int y = 0; y < toHeight; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(to + y * toRowBytes);
-    for (int x = 0; x < toWidth; ++x)
-      row[x] = degrees == 90 ? src(y, height - 1 - x) : degrees == 270 ? src(width - 1 - y, x)
-                                                                        : src(width - 1 - x, height - 1 - y);
+// Turns rows `first`..`first + count - 1` of a `width` × `height` picture clockwise by
+// `degrees` (90, 180 or 270) into their place in `to`; `from` holds just those rows.
+// Each source row becomes a column (or a row, for 180), so a band of a few rows that stays
+// in cache writes whole cache lines of the turned picture.
+void TurnRows(const uint8_t* from, int width, int height, int first, int count, int degrees, uint8_t* to,
+              long toRowBytes) {
+  const auto src = [&](int x, int y) { return reinterpret_cast<const uint32_t*>(from)[long(y - first) * width + x]; };
+  const auto dst = [&](int x, int y) -> uint32_t& { return reinterpret_cast<uint32_t*>(to + y * toRowBytes)[x]; };
+  const int last = first + count;
+  if (degrees == 180) {
+    for (int y = first; y < last; ++y)
+      for (int x = 0; x < width; ++x) dst(width - 1 - x, height - 1 - y) = src(x, y);
+    return;
   }
+  for (int x = 0; x < width; ++x)
+    for (int y = first; y < last; ++y) {
+      if (degrees == 90) dst(height - 1 - y, x) = src(x, y);
+      else dst(y, width - 1 - x) = src(x, y);
+    }
 }
 
 // How a frame that needs only a colour conversion is coded, when that conversion is our
@@ -235,20 +244,34 @@ bool VideoReader::ReadFrame(int64_t n, int width, int height, bool highQuality, 
     return false;
   }
   const AVFrame* f = s_->frame.get();
-  // A turned picture is scaled to the size it has before turning, into a scratch raster.
   const bool sideways = s_->turn % 180 != 0;
   const int scaledWidth = sideways ? height : width, scaledHeight = sideways ? width : height;
+  if (const auto encoding = PlainEncoding(f, scaledWidth, scaledHeight)) {
+    if (s_->turn == 0) {
+      colour::Yuv420ToArgb(f->data, f->linesize, width, height, *encoding, argb, rowBytes);
+      return true;
+    }
+    // Converted a band of rows at a time (even-numbered first rows keep the chroma rows in
+    // step) into a scratch small enough to stay in cache, and turned from there.
+    constexpr int kBand = 16;
+    s_->unturned.resize(4 * static_cast<std::size_t>(scaledWidth) * kBand);
+    for (int y = 0; y < scaledHeight; y += kBand) {
+      const int rows = std::min(kBand, scaledHeight - y);
+      const uint8_t* band[3] = {f->data[0] + static_cast<long>(y) * f->linesize[0],
+                                f->data[1] + static_cast<long>(y / 2) * f->linesize[1],
+                                f->data[2] + static_cast<long>(y / 2) * f->linesize[2]};
+      colour::Yuv420ToArgb(band, f->linesize, scaledWidth, rows, *encoding, s_->unturned.data(), 4L * scaledWidth);
+      TurnRows(s_->unturned.data(), scaledWidth, scaledHeight, y, rows, s_->turn, argb, rowBytes);
+    }
+    return true;
+  }
+  // A turned picture is scaled to the size it has before turning, into a scratch raster.
   uint8_t* scaled = argb;
   long scaledRowBytes = rowBytes;
   if (s_->turn != 0) {
     s_->unturned.resize(4 * static_cast<std::size_t>(width) * height);
     scaled = s_->unturned.data();
     scaledRowBytes = 4L * scaledWidth;
-  }
-  if (const auto encoding = PlainEncoding(f, scaledWidth, scaledHeight)) {
-    colour::Yuv420ToArgb(f->data, f->linesize, scaledWidth, scaledHeight, *encoding, scaled, scaledRowBytes);
-    if (s_->turn != 0) TurnPicture(scaled, scaledWidth, scaledHeight, s_->turn, argb, rowBytes);
-    return true;
   }
   // Exact rounding would triple the time of a plain colour conversion for a 1-in-255 error.
   const int flags = highQuality ? SWS_BICUBIC : SWS_FAST_BILINEAR;
@@ -266,7 +289,7 @@ bool VideoReader::ReadFrame(int64_t n, int width, int height, bool highQuality, 
   // Rasters hold premultiplied pixels: a transparent picture shows over black.
   if (desc != nullptr && (desc->flags & AV_PIX_FMT_FLAG_ALPHA) != 0)
     Premultiply(scaled, scaledWidth, scaledHeight, scaledRowBytes);
-  if (s_->turn != 0) TurnPicture(scaled, scaledWidth, scaledHeight, s_->turn, argb, rowBytes);
+  if (s_->turn != 0) TurnRows(scaled, scaledWidth, scaledHeight, 0, scaledHeight, s_->turn, argb, rowBytes);
   return true;
 }
 
