@@ -42,8 +42,8 @@ int Fixed(double v, int bits) { return static_cast<int>(std::lround(v * (1 << bi
 
 // Decoding works in 16 bits, as SIMD multiplies them: codes moved up by kInputShift times
 // coefficients of kDecodeBits fractional bits, keeping the high half of each product,
-// leave kTermBits of fraction. Two truncated products and the final rounding stay within
-// three quarters of a unit. Encoding works in 32 bits: products of coefficients of at most
+// leave kTermBits of fraction. At most three truncated products (an eighth each) and the
+// final rounding stay within a unit. Encoding works in 32 bits: products of coefficients of at most
 // 2^15 with sums of four pixels stay well inside.
 constexpr int kDecodeBits = 13;
 constexpr int kInputShift = 6;
@@ -96,9 +96,9 @@ void DecodeRow(const DecodeCoefficients& k, int lumaOffset, const uint8_t* y, co
 // The same sums as ChromaTerms and DecodeRow, eight at a time; both return how far they got.
 int ChromaTermsSse2(const DecodeCoefficients& k, const uint8_t* cb, const uint8_t* cr, int chromaWidth,
                     int16_t* red, int16_t* green, int16_t* blue) {
-  const __m128i zero = _mm_setzero_si128(), centre = _mm_set1_epi16(128), half = _mm_set1_epi16(1 << (kTermBits - 1));
-  const __m128i rv = _mm_set1_epi16(static_cast<int16_t>(k.redFromCr)), bu = _mm_set1_epi16(static_cast<int16_t>(k.blueFromCb));
-  const __m128i gu = _mm_set1_epi16(static_cast<int16_t>(k.greenFromCb)), gv = _mm_set1_epi16(static_cast<int16_t>(k.greenFromCr));
+  const auto all = [](int v) { return _mm_set1_epi16(static_cast<int16_t>(v)); };
+  const __m128i zero = _mm_setzero_si128(), centre = all(128), half = all(1 << (kTermBits - 1));
+  const __m128i rv = all(k.redFromCr), bu = all(k.blueFromCb), gu = all(k.greenFromCb), gv = all(k.greenFromCr);
   const auto load = [&](const uint8_t* p) {
     const __m128i codes = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
     return _mm_slli_epi16(_mm_sub_epi16(codes, centre), kInputShift);
@@ -120,7 +120,8 @@ int ChromaTermsSse2(const DecodeCoefficients& k, const uint8_t* cb, const uint8_
 int DecodeRowSse2(const DecodeCoefficients& k, int lumaOffset, const uint8_t* y, const int16_t* red,
                   const int16_t* green, const int16_t* blue, int width, uint32_t* out) {
   const __m128i zero = _mm_setzero_si128(), opaque = _mm_set1_epi8(-1);
-  const __m128i offset = _mm_set1_epi16(static_cast<int16_t>(lumaOffset)), luma = _mm_set1_epi16(static_cast<int16_t>(k.luma));
+  const __m128i offset = _mm_set1_epi16(static_cast<int16_t>(lumaOffset));
+  const __m128i luma = _mm_set1_epi16(static_cast<int16_t>(k.luma));
   const auto at = [](const int16_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
   int x = 0;
   for (; x + 8 <= width; x += 8) {

@@ -161,7 +161,8 @@ TEST(Colour, MatchesWhatSwscaleGaveForYuv420AndFullRangeYuv420) {
   for (const auto& [format, fullRange] : {std::pair{AV_PIX_FMT_YUV420P, false}, {AV_PIX_FMT_YUVJ420P, true}}) {
     const Encoding e{Matrix::kBt601, fullRange};
     SwsContext* encoder = sws_getContext(w, h, AV_PIX_FMT_ARGB, w, h, format,
-                                         SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr, nullptr);
+                                         SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr,
+                                         nullptr);
     SwsContext* decoder = sws_getContext(w, h, format, w, h, AV_PIX_FMT_ARGB, SWS_BICUBIC, nullptr, nullptr, nullptr);
     ASSERT_TRUE(encoder != nullptr && decoder != nullptr);
     Planes theirs(w, h), ours(w, h);

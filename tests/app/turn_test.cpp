@@ -31,7 +31,8 @@ std::vector<uint8_t> FirstFrame(const std::string& path, int* width, int* height
 std::vector<uint32_t> QuarterTurn(const std::vector<uint32_t>& p, int* width, int* height) {
   std::vector<uint32_t> turned(p.size());
   for (int y = 0; y < *height; ++y)
-    for (int x = 0; x < *width; ++x) turned[std::size_t(x) * *height + (*height - 1 - y)] = p[std::size_t(y) * *width + x];
+    for (int x = 0; x < *width; ++x)
+      turned[std::size_t(x) * *height + (*height - 1 - y)] = p[std::size_t(y) * *width + x];
   std::swap(*width, *height);
   return turned;
 }
@@ -40,7 +41,8 @@ TEST(TurnedClip, ReadsAsItsUnturnedPictureTurnedWholeForEveryQuarter) {
   test::ScratchFolder dir;
   // 70 rows: four bands of 16 and a short one.
   const std::string plain = (dir / "plain.mp4").string();
-  ASSERT_EQ(std::system(("ffmpeg -v error -y -f lavfi -i testsrc2=s=100x70:d=0.04 -c:v libx264 -pix_fmt yuv420p " + plain).c_str()), 0);
+  const std::string make = "ffmpeg -v error -y -f lavfi -i testsrc2=s=100x70:d=0.04 -c:v libx264 -pix_fmt yuv420p ";
+  ASSERT_EQ(std::system((make + plain).c_str()), 0);
   int width = 0, height = 0;
   const std::vector<uint8_t> bytes = FirstFrame(plain, &width, &height);
   ASSERT_EQ(width, 100);
