@@ -39,9 +39,11 @@ constexpr int32_t kUnknownLength = 1 << 30;
 // The interface version that carries GetEffectSettings.
 constexpr int16_t kInterfaceVersion = 5;
 
-// The plug-in keeps process-wide state (its master record, the current drawing port) and
-// takes one request at a time: its calls take turns on this lock. Converting pixels in and
-// out needs only the instance, so that runs outside it, in parallel across instances.
+// The plug-in keeps process-wide state (its master record, the clip position it records for
+// the custom button, the platform's current drawing port) and takes one request at a time:
+// its calls take turns on this lock, also for instances with settings of their own, since
+// two passes at once would draw through one port. Converting pixels in and out needs only
+// the instance, so that runs outside it, in parallel across instances.
 std::mutex gPluginMutex;
 std::unique_ptr<Plugin> gPlugin;
 std::string gLoadError;

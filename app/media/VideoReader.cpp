@@ -2,8 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "app/media/Colour.h"
 #include "app/media/Ffmpeg.h"
 
 extern "C" {
@@ -32,7 +38,7 @@ struct VideoReader::State {
   std::vector<int64_t> times;
   int64_t endTime = 0;
   int turn = 0;                  // degrees clockwise that turn the picture upright
-  std::vector<uint8_t> unturned;  // the scaled picture before turning
+  std::vector<uint8_t> unturned;  // the scaled picture, or a band of it, before turning
 
   int64_t IndexOf(const AVFrame* f) const {
     const int64_t pts = f->best_effort_timestamp != AV_NOPTS_VALUE ? f->best_effort_timestamp : f->pts;
@@ -144,16 +150,64 @@ struct VideoReader::State {
 
 namespace {
 
-// Turns a `width` × `height` picture clockwise by `degrees` (90, 180 or 270) into `to`.
-void TurnPicture(const uint8_t* from, int width, int height, int degrees, uint8_t* to, long toRowBytes) {
-  const auto src = [&](int x, int y) { return reinterpret_cast<const uint32_t*>(from)[long(y) * width + x]; };
-  const int toWidth = degrees == 180 ? width : height, toHeight = degrees == 180 ? height : width;
-  for (int y = 0; y < toHeight; ++y) {
-    auto* row = reinterpret_cast<uint32_t*>(to + y * toRowBytes);
-    for (int x = 0; x < toWidth; ++x)
-      row[x] = degrees == 90 ? src(y, height - 1 - x) : degrees == 270 ? src(width - 1 - y, x)
-                                                                        : src(width - 1 - x, height - 1 - y);
+// Turns rows `first`..`first + count - 1` of a `width` × `height` picture clockwise by
+// `degrees` (90, 180 or 270) into their place in `to`; `from` holds just those rows.
+// Each source row becomes a column (or a row, for 180), so a band of a few rows that stays
+// in cache writes whole cache lines of the turned picture.
+void TurnRows(const uint8_t* from, int width, int height, int first, int count, int degrees, uint8_t* to,
+              long toRowBytes) {
+  const auto* source = reinterpret_cast<const uint32_t*>(from);
+  const auto row = [&](int y) { return reinterpret_cast<uint32_t*>(to + y * toRowBytes); };
+  if (degrees == 180) {
+    for (int y = 0; y < count; ++y) {
+      const uint32_t* in = source + long(y) * width;
+      uint32_t* out = row(height - 1 - first - y);
+      for (int x = 0; x < width; ++x) out[width - 1 - x] = in[x];
+    }
+    return;
   }
+  // Column x of the band lands on row x (90) or width - 1 - x (270), at the band's place.
+  const auto put = [&](int x, int y) {
+    if (degrees == 90) row(x)[height - 1 - first - y] = source[long(y) * width + x];
+    else row(width - 1 - x)[first + y] = source[long(y) * width + x];
+  };
+  int blockWidth = 0, blockHeight = 0;
+#if defined(__SSE2__)
+  // Blocks of 4 x 4 pixels, turned in registers.
+  blockWidth = width & ~3, blockHeight = count & ~3;
+  const auto load = [](const uint32_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+  // Down the band first, so that the blocks filling one line of the turned picture follow
+  // each other.
+  for (int x = 0; x < blockWidth; x += 4)
+    for (int y = 0; y < blockHeight; y += 4) {
+      const uint32_t* in = source + long(y) * width + x;
+      const __m128i r0 = load(in), r1 = load(in + width), r2 = load(in + 2 * width), r3 = load(in + 3 * width);
+      const __m128i a = _mm_unpacklo_epi32(r0, r1), b = _mm_unpacklo_epi32(r2, r3);
+      const __m128i c = _mm_unpackhi_epi32(r0, r1), d = _mm_unpackhi_epi32(r2, r3);
+      const __m128i columns[4] = {_mm_unpacklo_epi64(a, b), _mm_unpackhi_epi64(a, b), _mm_unpacklo_epi64(c, d),
+                                  _mm_unpackhi_epi64(c, d)};
+      for (int i = 0; i < 4; ++i) {
+        if (degrees == 90)
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(row(x + i) + height - 4 - first - y),
+                           _mm_shuffle_epi32(columns[i], _MM_SHUFFLE(0, 1, 2, 3)));
+        else
+          _mm_storeu_si128(reinterpret_cast<__m128i*>(row(width - 1 - x - i) + first + y), columns[i]);
+      }
+    }
+#endif
+  // What the blocks left: the last columns, and the last rows under the others.
+  for (int x = 0; x < width; ++x)
+    for (int y = x < blockWidth ? blockHeight : 0; y < count; ++y) put(x, y);
+}
+
+// How a frame that needs only a colour conversion is coded, when that conversion is our
+// own: 8-bit 4:2:0 at the size asked for. The matrix is BT.601 and the range follows the
+// pixel format, whatever the clip is tagged with, as swscale reads them.
+std::optional<colour::Encoding> PlainEncoding(const AVFrame* f, int width, int height) {
+  if (f->width != width || f->height != height) return std::nullopt;
+  if (f->format == AV_PIX_FMT_YUV420P) return colour::Encoding{colour::Matrix::kBt601, false};
+  if (f->format == AV_PIX_FMT_YUVJ420P) return colour::Encoding{colour::Matrix::kBt601, true};
+  return std::nullopt;
 }
 
 void Premultiply(uint8_t* argb, int width, int height, long rowBytes) {
@@ -223,9 +277,28 @@ bool VideoReader::ReadFrame(int64_t n, int width, int height, bool highQuality, 
     return false;
   }
   const AVFrame* f = s_->frame.get();
-  // A turned picture is scaled to the size it has before turning, into a scratch raster.
   const bool sideways = s_->turn % 180 != 0;
   const int scaledWidth = sideways ? height : width, scaledHeight = sideways ? width : height;
+  if (const auto encoding = PlainEncoding(f, scaledWidth, scaledHeight)) {
+    if (s_->turn == 0) {
+      colour::Yuv420ToArgb(f->data, f->linesize, width, height, *encoding, argb, rowBytes);
+      return true;
+    }
+    // Converted a band of rows at a time (even-numbered first rows keep the chroma rows in
+    // step) into a scratch small enough to stay in cache, and turned from there.
+    constexpr int kBand = 16;
+    s_->unturned.resize(4 * static_cast<std::size_t>(scaledWidth) * kBand);
+    for (int y = 0; y < scaledHeight; y += kBand) {
+      const int rows = std::min(kBand, scaledHeight - y);
+      const uint8_t* band[3] = {f->data[0] + static_cast<long>(y) * f->linesize[0],
+                                f->data[1] + static_cast<long>(y / 2) * f->linesize[1],
+                                f->data[2] + static_cast<long>(y / 2) * f->linesize[2]};
+      colour::Yuv420ToArgb(band, f->linesize, scaledWidth, rows, *encoding, s_->unturned.data(), 4L * scaledWidth);
+      TurnRows(s_->unturned.data(), scaledWidth, scaledHeight, y, rows, s_->turn, argb, rowBytes);
+    }
+    return true;
+  }
+  // A turned picture is scaled to the size it has before turning, into a scratch raster.
   uint8_t* scaled = argb;
   long scaledRowBytes = rowBytes;
   if (s_->turn != 0) {
@@ -249,7 +322,7 @@ bool VideoReader::ReadFrame(int64_t n, int width, int height, bool highQuality, 
   // Rasters hold premultiplied pixels: a transparent picture shows over black.
   if (desc != nullptr && (desc->flags & AV_PIX_FMT_FLAG_ALPHA) != 0)
     Premultiply(scaled, scaledWidth, scaledHeight, scaledRowBytes);
-  if (s_->turn != 0) TurnPicture(scaled, scaledWidth, scaledHeight, s_->turn, argb, rowBytes);
+  if (s_->turn != 0) TurnRows(scaled, scaledWidth, scaledHeight, 0, scaledHeight, s_->turn, argb, rowBytes);
   return true;
 }
 
