@@ -82,6 +82,7 @@ WriterSettings WriterFor(const RenderRequest& request, const VideoInfo& info, in
     ws.sarNum = static_cast<int>(num / common);
     ws.sarDen = static_cast<int>(den / common);
   }
+  ws.matrix = info.matrix;  // the clip's own colours come back as they were coded
   ws.withAudio = withAudio;
   ws.singleImage = info.isImage || frames == 1;
   ws.firstNumber = request.from;

@@ -11,6 +11,12 @@ namespace vantiro::colour {
 
 enum class Matrix { kBt601, kBt709 };
 
+// The matrix a clip without a colour tag is taken to use: BT.709 for HD sizes, BT.601 below,
+// as players assume.
+constexpr Matrix DefaultMatrix(int width, int height) {
+  return width >= 1280 || height > 576 ? Matrix::kBt709 : Matrix::kBt601;
+}
+
 struct Encoding {
   Matrix matrix = Matrix::kBt601;
   bool fullRange = false;  // luma 0..255 instead of 16..235, chroma 0..255 instead of 16..240

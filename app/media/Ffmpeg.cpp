@@ -113,4 +113,19 @@ bool OpenDecoder(const std::string& path, AVMediaType type, InputPtr* input, Cod
   return true;
 }
 
+colour::Matrix MatrixOf(AVColorSpace tag, int width, int height) {
+  switch (tag) {
+    case AVCOL_SPC_BT709: return colour::Matrix::kBt709;
+    case AVCOL_SPC_BT470BG:
+    case AVCOL_SPC_SMPTE170M: return colour::Matrix::kBt601;
+    default: return colour::DefaultMatrix(width, height);
+  }
+}
+
+void UseMatrix(SwsContext* scaler, colour::Matrix matrix, bool fullRange) {
+  const int* table = sws_getCoefficients(matrix == colour::Matrix::kBt709 ? SWS_CS_ITU709 : SWS_CS_ITU601);
+  // swscale counts RGB as full range whatever it is told; the Y'CbCr side is the one that matters.
+  sws_setColorspaceDetails(scaler, table, fullRange, table, fullRange, 0, 1 << 16, 1 << 16);
+}
+
 }  // namespace vantiro::ff

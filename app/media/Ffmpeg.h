@@ -14,6 +14,8 @@ extern "C" {
 #include <memory>
 #include <string>
 
+#include "app/media/Colour.h"
+
 namespace vantiro::ff {
 
 std::string ErrorText(int err);
@@ -60,5 +62,11 @@ using FifoPtr = std::unique_ptr<AVAudioFifo, FifoFreer>;
 // `*stream`. Returns false with `error` set.
 bool OpenDecoder(const std::string& path, AVMediaType type, InputPtr* input, CodecPtr* codec,
                  int* stream, std::string* error);
+
+// The matrix of a colour tag; untagged or unknown, the default for the picture's size.
+colour::Matrix MatrixOf(AVColorSpace tag, int width, int height);
+// Makes swscale convert between Y'CbCr coded with `matrix` and full-range RGB, in either
+// direction; `fullRange` is the Y'CbCr side's range.
+void UseMatrix(SwsContext* scaler, colour::Matrix matrix, bool fullRange);
 
 }  // namespace vantiro::ff

@@ -71,13 +71,13 @@ namespace {
 // Converts 32-bit rasters into an encoder's picture format.
 class PictureConverter {
  public:
-  bool Convert(const uint8_t* argb, long rowBytes, AVFrame* frame) {
-    // 4:2:0, what every even-sized picture is written as, is converted here: BT.601 with
-    // limited range, as swscale did by default, several times faster.
+  bool Convert(const uint8_t* argb, long rowBytes, colour::Matrix matrix, AVFrame* frame) {
+    // 4:2:0, what every even-sized picture is written as, is converted here, several times
+    // faster than swscale; limited range, as players expect.
     if (frame->format == AV_PIX_FMT_YUV420P) {
       if (av_frame_make_writable(frame) < 0) return false;
-      colour::ArgbToYuv420(argb, rowBytes, frame->width, frame->height, colour::Encoding{}, frame->data,
-                           frame->linesize);
+      colour::ArgbToYuv420(argb, rowBytes, frame->width, frame->height, colour::Encoding{matrix, false},
+                           frame->data, frame->linesize);
       return true;
     }
     scaler_.reset(sws_getCachedContext(scaler_.release(), frame->width, frame->height, AV_PIX_FMT_ARGB,
@@ -86,6 +86,7 @@ class PictureConverter {
                                        SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr,
                                        nullptr, nullptr));
     if (!scaler_ || av_frame_make_writable(frame) < 0) return false;
+    ff::UseMatrix(scaler_.get(), matrix, false);
     const uint8_t* planes[4] = {argb, nullptr, nullptr, nullptr};
     const int strides[4] = {static_cast<int>(rowBytes), 0, 0, 0};
     sws_scale(scaler_.get(), planes, strides, 0, frame->height, frame->data, frame->linesize);
@@ -137,7 +138,7 @@ class MovieWriter : public MediaWriter::Impl {
   }
 
   bool Video(const uint8_t* argb, long rowBytes, int64_t pts, std::string* error) override {
-    if (!converter_.Convert(argb, rowBytes, picture_.get())) return Fail("cannot convert a frame", error);
+    if (!converter_.Convert(argb, rowBytes, matrix_, picture_.get())) return Fail("cannot convert a frame", error);
     picture_->pts = pts >= 0 ? pts : nextVideoPts_;
     if (picture_->pts > lastVideoPts_) frameSpacing_ = lastVideoPts_ >= 0 ? picture_->pts - lastVideoPts_ : 1;
     lastVideoPts_ = picture_->pts;
@@ -171,6 +172,7 @@ class MovieWriter : public MediaWriter::Impl {
     // 4:2:0 needs even sizes; odd ones keep full colour resolution instead.
     const bool even = settings_.width % 2 == 0 && settings_.height % 2 == 0;
     const AVPixelFormat format = even ? AV_PIX_FMT_YUV420P : AV_PIX_FMT_YUV444P;
+    matrix_ = settings_.matrix.value_or(colour::DefaultMatrix(settings_.width, settings_.height));
     AVDictionary* options = nullptr;
     av_dict_set(&options, "preset", "fast", 0);
     av_dict_set(&options, "crf", "18", 0);
@@ -184,7 +186,7 @@ class MovieWriter : public MediaWriter::Impl {
       c->framerate = AVRational{settings_.fpsNum, settings_.fpsDen};
       c->gop_size = 2 * std::max(1, settings_.fpsNum / std::max(1, settings_.fpsDen));
       c->color_range = AVCOL_RANGE_MPEG;
-      c->colorspace = AVCOL_SPC_BT709;
+      c->colorspace = matrix_ == colour::Matrix::kBt709 ? AVCOL_SPC_BT709 : AVCOL_SPC_SMPTE170M;
       if (output_->oformat->flags & AVFMT_GLOBALHEADER) c->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }, &options, error);
     av_dict_free(&options);
@@ -260,6 +262,7 @@ class MovieWriter : public MediaWriter::Impl {
   AVStream* audioStream_ = nullptr;
   ff::FramePtr picture_;
   PictureConverter converter_;
+  colour::Matrix matrix_ = colour::Matrix::kBt601;  // the one the file is tagged with
   int64_t nextVideoPts_ = 0, nextAudioPts_ = 0, lastVideoPts_ = -1, frameSpacing_ = 1;
   std::vector<float> pending_;
 };

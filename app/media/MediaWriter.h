@@ -7,8 +7,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+#include "app/media/Colour.h"
 
 namespace vantiro {
 
@@ -22,6 +25,8 @@ struct WriterSettings {
   int64_t firstNumber = 0;    // .png sequences: number of the first picture
   int timeBaseNum = 0, timeBaseDen = 0;  // unit of WriteVideo's timestamps; 0: one frame
   int sarNum = 1, sarDen = 1;            // shape of a pixel, width : height
+  // How colours are coded in a video, BT.709 or BT.601; none: the default for its size.
+  std::optional<colour::Matrix> matrix;
 };
 
 class MediaWriter {

@@ -200,14 +200,17 @@ void TurnRows(const uint8_t* from, int width, int height, int first, int count, 
     for (int y = x < blockWidth ? blockHeight : 0; y < count; ++y) put(x, y);
 }
 
+bool FullRange(const AVFrame* f) {
+  return f->color_range == AVCOL_RANGE_JPEG || f->format == AV_PIX_FMT_YUVJ420P ||
+         f->format == AV_PIX_FMT_YUVJ422P || f->format == AV_PIX_FMT_YUVJ444P;
+}
+
 // How a frame that needs only a colour conversion is coded, when that conversion is our
-// own: 8-bit 4:2:0 at the size asked for. The matrix is BT.601 and the range follows the
-// pixel format, whatever the clip is tagged with, as swscale reads them.
-std::optional<colour::Encoding> PlainEncoding(const AVFrame* f, int width, int height) {
+// own: 8-bit 4:2:0 at the size asked for.
+std::optional<colour::Encoding> PlainEncoding(const AVFrame* f, int width, int height, colour::Matrix matrix) {
   if (f->width != width || f->height != height) return std::nullopt;
-  if (f->format == AV_PIX_FMT_YUV420P) return colour::Encoding{colour::Matrix::kBt601, false};
-  if (f->format == AV_PIX_FMT_YUVJ420P) return colour::Encoding{colour::Matrix::kBt601, true};
-  return std::nullopt;
+  if (f->format != AV_PIX_FMT_YUV420P && f->format != AV_PIX_FMT_YUVJ420P) return std::nullopt;
+  return colour::Encoding{matrix, FullRange(f)};
 }
 
 void Premultiply(uint8_t* argb, int width, int height, long rowBytes) {
@@ -246,6 +249,7 @@ std::unique_ptr<VideoReader> VideoReader::Open(const std::string& path, std::str
     s->info.sarNum = sideways ? sar.den : sar.num;
     s->info.sarDen = sideways ? sar.num : sar.den;
   }
+  s->info.matrix = ff::MatrixOf(st->codecpar->color_space, s->codec->width, s->codec->height);
   s->info.hasAudio = av_find_best_stream(s->input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0) >= 0;
   if (s->info.width <= 0 || s->info.height <= 0 || s->info.frameCount <= 0) {
     *error = path + " holds no pictures";
@@ -279,7 +283,7 @@ bool VideoReader::ReadFrame(int64_t n, int width, int height, bool highQuality, 
   const AVFrame* f = s_->frame.get();
   const bool sideways = s_->turn % 180 != 0;
   const int scaledWidth = sideways ? height : width, scaledHeight = sideways ? width : height;
-  if (const auto encoding = PlainEncoding(f, scaledWidth, scaledHeight)) {
+  if (const auto encoding = PlainEncoding(f, scaledWidth, scaledHeight, s_->info.matrix)) {
     if (s_->turn == 0) {
       colour::Yuv420ToArgb(f->data, f->linesize, width, height, *encoding, argb, rowBytes);
       return true;
@@ -315,10 +319,13 @@ bool VideoReader::ReadFrame(int64_t n, int width, int height, bool highQuality, 
     *error = "cannot scale the picture";
     return false;
   }
+  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(f->format));
+  const bool yuv = desc != nullptr && desc->nb_components >= 3 &&
+                   (desc->flags & (AV_PIX_FMT_FLAG_RGB | AV_PIX_FMT_FLAG_PAL)) == 0;
+  if (yuv) ff::UseMatrix(s_->scaler.get(), s_->info.matrix, FullRange(f));
   uint8_t* planes[4] = {scaled, nullptr, nullptr, nullptr};
   const int strides[4] = {static_cast<int>(scaledRowBytes), 0, 0, 0};
   sws_scale(s_->scaler.get(), f->data, f->linesize, 0, f->height, planes, strides);
-  const AVPixFmtDescriptor* desc = av_pix_fmt_desc_get(static_cast<AVPixelFormat>(f->format));
   // Rasters hold premultiplied pixels: a transparent picture shows over black.
   if (desc != nullptr && (desc->flags & AV_PIX_FMT_FLAG_ALPHA) != 0)
     Premultiply(scaled, scaledWidth, scaledHeight, scaledRowBytes);

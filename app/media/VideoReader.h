@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "app/media/Colour.h"
+
 namespace vantiro {
 
 struct VideoInfo {
@@ -19,6 +21,7 @@ struct VideoInfo {
   bool hasAudio = false;
   int timeBaseNum = 1, timeBaseDen = 25;  // unit of Timestamp
   int sarNum = 1, sarDen = 1;             // shape of a pixel, width : height
+  colour::Matrix matrix = colour::Matrix::kBt601;  // how its colours are coded
 };
 
 class VideoReader {

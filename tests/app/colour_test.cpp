@@ -4,13 +4,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "app/media/Colour.h"
 #include "app/media/Ffmpeg.h"
+#include "tests/app/TestClips.h"
 #include "tests/testlib/Png.h"
+#include "tests/testlib/ScratchFolder.h"
 
 using namespace vantiro;
 using colour::Encoding;
@@ -188,3 +191,55 @@ TEST(Colour, MatchesWhatSwscaleGaveForYuv420AndFullRangeYuv420) {
 }
 
 }  // namespace
+
+// What a file says of its colours and what its planes hold must agree, both ways: written
+// by us (the matrix picked by size), and made elsewhere with a tag that contradicts its size.
+TEST(Colour, FilesAreWrittenAndReadInTheMatrixTheyAreTaggedWith) {
+  constexpr uint8_t kRgb[3] = {200, 40, 40};  // 601 and 709 differ here by 14 levels
+  test::ScratchFolder folder;
+  const auto run = [&](const std::string& command) {
+    return std::system((command + " 2>/dev/null").c_str());
+  };
+  struct Case {
+    int w, h;
+    Matrix matrix;
+    bool ours;  // written by our writer, else planes coded here and tagged by FFmpeg
+  };
+  for (const Case c : {Case{1280, 720, Matrix::kBt709, true}, Case{320, 240, Matrix::kBt601, true},
+                       Case{1280, 720, Matrix::kBt601, false}, Case{320, 240, Matrix::kBt709, false}}) {
+    const std::string name = NameOf({c.matrix, false}, c.w, c.h) + (c.ours ? "-ours" : "-tagged");
+    SCOPED_TRACE(name);
+    const std::string clip = (folder / (name + ".mp4")).string(), raw = (folder / "planes.yuv").string();
+    const Formula f({c.matrix, false});
+    double ycc[3];
+    f.ToYcc(kRgb[0], kRgb[1], kRgb[2], ycc);
+    if (c.ours) {
+      test::WriteClip(clip, {c.w, c.h, 1, 25, 0}, [&](int, uint8_t* argb) {
+        for (int i = 0; i < c.w * c.h; ++i) argb[4 * i] = 255, std::copy(kRgb, kRgb + 3, argb + 4 * i + 1);
+      });
+      const std::string tag = c.matrix == Matrix::kBt709 ? "bt709" : "smpte170m";
+      EXPECT_EQ(run("ffprobe -v error -show_entries stream=color_space -of csv=p=0 " + clip + " | grep -qx " + tag), 0);
+      ASSERT_EQ(run("ffmpeg -v error -y -i " + clip + " -f rawvideo -pix_fmt yuv420p " + raw), 0);
+      const std::string planes = test::ReadFile(raw);
+      ASSERT_EQ(planes.size(), std::size_t(c.w) * c.h * 3 / 2);
+      const std::size_t centre = std::size_t(c.h / 2) * c.w + c.w / 2,
+                        chroma = std::size_t(c.w) * c.h + std::size_t(c.h / 4) * (c.w / 2) + c.w / 4;
+      EXPECT_NEAR(uint8_t(planes[centre]), ycc[0], 2);
+      EXPECT_NEAR(uint8_t(planes[chroma]), ycc[1], 2);
+      EXPECT_NEAR(uint8_t(planes[chroma + std::size_t(c.w) * c.h / 4]), ycc[2], 2);
+    } else {
+      std::string planes(std::size_t(c.w) * c.h, char(std::lround(ycc[0])));
+      planes.append(std::size_t(c.w) * c.h / 4, char(std::lround(ycc[1])));
+      planes.append(std::size_t(c.w) * c.h / 4, char(std::lround(ycc[2])));
+      test::WriteFile(raw, planes);
+      const std::string size = std::to_string(c.w) + "x" + std::to_string(c.h);
+      ASSERT_EQ(run("ffmpeg -v error -y -f rawvideo -pix_fmt yuv420p -s " + size + " -i " + raw +
+                    " -c:v libx264 -crf 10 -colorspace " + (c.matrix == Matrix::kBt709 ? "bt709 " : "smpte170m ") +
+                    clip),
+                0);
+    }
+    const std::vector<uint8_t> back = test::ReadPicture(clip, 0, c.w, c.h);
+    const uint8_t* pixel = &back[4 * (std::size_t(c.h / 2) * c.w + c.w / 2)];
+    for (int ch = 0; ch < 3; ++ch) EXPECT_NEAR(pixel[ch + 1], kRgb[ch], 4) << "channel " << ch;
+  }
+}
