@@ -501,10 +501,6 @@ void CGContextRotateCTM(CGContextRef context, CGFloat angle) {
   context->state.ctm = Compose(context->state.ctm, Affine{c, s, -s, c, 0, 0});
 }
 
-void CGContextScaleCTM(CGContextRef context, CGFloat sx, CGFloat sy) {
-  if (context != nullptr) context->state.ctm = Compose(context->state.ctm, Affine{sx, 0, 0, sy, 0, 0});
-}
-
 CGAffineTransform CGContextGetCTM(CGContextRef context) {
   if (context == nullptr) return CGAffineTransform{1, 0, 0, 1, 0, 0};
   const Affine& m = context->state.ctm;

@@ -109,7 +109,6 @@ void CGContextSaveGState(CGContextRef context);
 void CGContextRestoreGState(CGContextRef context);  // without a saved state: nothing
 void CGContextTranslateCTM(CGContextRef context, CGFloat tx, CGFloat ty);
 void CGContextRotateCTM(CGContextRef context, CGFloat angle);  // radians
-void CGContextScaleCTM(CGContextRef context, CGFloat sx, CGFloat sy);
 CGAffineTransform CGContextGetCTM(CGContextRef context);
 void CGContextSetAlpha(CGContextRef context, CGFloat alpha);  // clamped to 0..1
 // Values outside 0..27 draw as kCGBlendModeNormal.
