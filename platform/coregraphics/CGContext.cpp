@@ -375,11 +375,6 @@ bool DrawShifted(const CGContext& context, const std::vector<CoverageRow>& rows,
 
 CGColorSpaceRef CGColorSpaceCreateDeviceRGB() { return new CGColorSpace(); }
 
-CGColorSpaceRef CGColorSpaceRetain(CGColorSpaceRef space) {
-  if (space != nullptr) ++space->refs;
-  return space;
-}
-
 void CGColorSpaceRelease(CGColorSpaceRef space) {
   if (space != nullptr && --space->refs == 0) delete space;
 }
@@ -424,19 +419,6 @@ CGImageRef CGBitmapContextCreateImage(CGContextRef context) {
   std::vector<uint32_t> pixels = vantiro::NewImagePixels(width * size_t(context->height));
   for (int y = 0; y < context->height; ++y) context->ReadNative(0, y, context->width, &pixels[size_t(y) * width]);
   return vantiro::MakeImage(context->width, context->height, std::move(pixels));
-}
-
-void* CGBitmapContextGetData(CGContextRef context) {
-  if (context == nullptr) return nullptr;
-  context->BeforeWrite();  // whoever asks may write through the pointer
-  return context->data;
-}
-size_t CGBitmapContextGetWidth(CGContextRef context) { return context != nullptr ? size_t(context->width) : 0; }
-size_t CGBitmapContextGetHeight(CGContextRef context) { return context != nullptr ? size_t(context->height) : 0; }
-
-CGContextRef CGContextRetain(CGContextRef context) {
-  if (context != nullptr) ++context->refs;
-  return context;
 }
 
 void CGContextRelease(CGContextRef context) {
@@ -499,12 +481,6 @@ void CGContextRotateCTM(CGContextRef context, CGFloat angle) {
   double s = 0, c = 1;
   vantiro::SinCos(double(angle), &s, &c);
   context->state.ctm = Compose(context->state.ctm, Affine{c, s, -s, c, 0, 0});
-}
-
-CGAffineTransform CGContextGetCTM(CGContextRef context) {
-  if (context == nullptr) return CGAffineTransform{1, 0, 0, 1, 0, 0};
-  const Affine& m = context->state.ctm;
-  return CGAffineTransform{CGFloat(m.a), CGFloat(m.b), CGFloat(m.c), CGFloat(m.d), CGFloat(m.tx), CGFloat(m.ty)};
 }
 
 void CGContextSetAlpha(CGContextRef context, CGFloat alpha) {

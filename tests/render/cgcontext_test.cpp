@@ -80,7 +80,6 @@ TEST(BitmapContext, AcceptsItsLayoutsAndSnapshotsReadEveryByteOrderIntoNativeWor
     for (int i = 0; i < 16; ++i)
       memory[size_t(i)] = l.first == 0x80 ? uint8_t(0x80 >> (i % 4)) : uint8_t(0x10 << (i % 4));
     CGContextRef context = CGBitmapContextCreate(memory.data(), 2, 2, 8, 8, nullptr, l.info);
-    EXPECT_EQ(CGBitmapContextGetData(context), memory.data()) << l.info;
     CGImageRef image = CGBitmapContextCreateImage(context);
     EXPECT_EQ(vantiro::ImagePixels(image), std::vector<uint32_t>(4, l.word)) << l.info;
     CGImageRelease(image);

@@ -84,7 +84,7 @@ TEST(CGglue, AlphaBlendModeAndClearingReachTheDrawing) {
   EXPECT_TRUE(edge.a > 0 && edge.a < 255) << "edges are cleared in part: " << edge;
 }
 
-TEST(CGglue, ANilImageDrawsNothingButAtTheBottomLayerItStopsAndTheStateIsRestored) {
+TEST(CGglue, ANilImageDrawsNothingButAtTheBottomLayerItStops) {
   Buffer buffer(Picture(6, 6, kGround));
   DrawCGImageInQDRect(buffer.gw(), nullptr, R(0, 0, 6, 6), 0, true);
   DrawCGImageInQDRectWithAlpha(buffer.gw(), nullptr, R(0, 0, 6, 6), 0, true, 1, 16);
@@ -96,9 +96,6 @@ TEST(CGglue, ANilImageDrawsNothingButAtTheBottomLayerItStopsAndTheStateIsRestore
   CGContextRef context = CGBitmapContextCreate(nullptr, 2, 2, 8, 0, nullptr, kCGImageAlphaPremultipliedFirst);
   EXPECT_EXIT(DrawRotatedImageInCGRect(context, nullptr, CGRectMake(0, 0, 1, 1), 0, false), testing::ExitedWithCode(1),
               "NIL Image for DrawRotatedImageInQDRect");
-  DrawRotatedImageInCGRect(context, image, CGRectMake(0, 0, 2, 2), 1.0f, false);
-  const CGAffineTransform m = CGContextGetCTM(context);
-  EXPECT_TRUE(m.a == 1 && m.b == 0 && m.c == 0 && m.d == 1 && m.tx == 0 && m.ty == 0);
   CGContextRelease(context);
   CGImageRelease(image);
 }
