@@ -61,23 +61,7 @@ enum : int32_t {
   kCGBlendModeSoftLight,
   kCGBlendModeHardLight,
   kCGBlendModeDifference,
-  kCGBlendModeExclusion,
-  kCGBlendModeHue,
-  kCGBlendModeSaturation,
-  kCGBlendModeColor,
-  kCGBlendModeLuminosity,
-  kCGBlendModeClear,
-  kCGBlendModeCopy,
-  kCGBlendModeSourceIn,
-  kCGBlendModeSourceOut,
-  kCGBlendModeSourceAtop,
-  kCGBlendModeDestinationOver,
-  kCGBlendModeDestinationIn,
-  kCGBlendModeDestinationOut,
-  kCGBlendModeDestinationAtop,
-  kCGBlendModeXOR,
-  kCGBlendModePlusDarker,
-  kCGBlendModePlusLighter
+  kCGBlendModeExclusion
 };
 
 CGColorSpaceRef CGColorSpaceCreateDeviceRGB();
@@ -101,7 +85,7 @@ void CGContextRestoreGState(CGContextRef context);  // without a saved state: no
 void CGContextTranslateCTM(CGContextRef context, CGFloat tx, CGFloat ty);
 void CGContextRotateCTM(CGContextRef context, CGFloat angle);  // radians
 void CGContextSetAlpha(CGContextRef context, CGFloat alpha);  // clamped to 0..1
-// Values outside 0..27 draw as kCGBlendModeNormal.
+// Normal and the separable modes; other values draw as kCGBlendModeNormal.
 void CGContextSetBlendMode(CGContextRef context, CGBlendMode mode);
 
 // The rectangle, as transformed, becomes transparent; edges are antialiased.
