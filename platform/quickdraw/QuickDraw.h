@@ -72,8 +72,6 @@ long VantiroLivePortCount(void);
  * default port. */
 void GetGWorld(CGrafPtr* port, GDHandle* gdh);
 void SetGWorld(CGrafPtr port, GDHandle gdh);
-GDHandle GetMainDevice(void);
-GDHandle GetGWorldDevice(GWorldPtr offscreenGWorld);
 
 Rect* GetPortBounds(CGrafPtr port, Rect* rect);
 PixMapHandle GetGWorldPixMap(GWorldPtr offscreenGWorld);
@@ -81,11 +79,9 @@ PixMapHandle GetPortPixMap(CGrafPtr port);
 Ptr GetPixBaseAddr(PixMapHandle pm);
 long GetPixRowBytes(PixMapHandle pm);
 Rect* GetPixBounds(PixMapHandle pm, Rect* rect);
-int16_t GetPixDepth(PixMapHandle pm);
 GWorldFlags GetPixelsState(PixMapHandle pm);
 void SetPixelsState(PixMapHandle pm, GWorldFlags state);
 Boolean LockPixels(PixMapHandle pm); /* always true */
-void UnlockPixels(PixMapHandle pm);
 const BitMap* GetPortBitMapForCopyBits(CGrafPtr port);
 
 /* A plain copy of the pixels, scaled (nearest pixel) when the rectangles differ in size,
@@ -97,10 +93,7 @@ void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect,
 /* Drawing state of the current port. */
 void RGBForeColor(const RGBColor* color);
 void RGBBackColor(const RGBColor* color);
-void GetForeColor(RGBColor* color);
-void GetBackColor(RGBColor* color);
 void PenMode(int16_t mode);
-int16_t GetPortPenMode(CGrafPtr port);
 void PenNormal(void); /* pen mode patCopy */
 /* Regions are not modelled: the clip is one rectangle, in port coordinates. */
 void ClipRect(const Rect* r);
