@@ -21,26 +21,18 @@ typedef struct BitMap BitMap; /* what CopyBits takes; a pixel map may be passed 
 /* A picture is an image; drawing it scales it into the rectangle. */
 typedef CGImageRef PicHandle;
 
-/* Transfer modes. With the solid pen every pattern bit is set, so a "pat" mode paints the
- * foreground colour (copy, or), inverts (xor) or paints the background colour (bic); the
- * "not" modes use the inverted pattern. CopyBits always copies plainly. */
+/* Transfer modes. With the solid pen every pattern bit is set, so a pen mode paints the
+ * foreground colour (copy, or), inverts (xor) or paints the background colour (bic); any
+ * other mode draws as copy. CopyBits always copies plainly. */
 enum {
   srcCopy = 0,
   srcOr = 1,
   srcXor = 2,
   srcBic = 3,
-  notSrcCopy = 4,
-  notSrcOr = 5,
-  notSrcXor = 6,
-  notSrcBic = 7,
   patCopy = 8,
   patOr = 9,
   patXor = 10,
-  patBic = 11,
-  notPatCopy = 12,
-  notPatOr = 13,
-  notPatXor = 14,
-  notPatBic = 15
+  patBic = 11
 };
 
 /* GWorld creation flags and pixel states. Pixels never move or get purged here; the
