@@ -6,7 +6,6 @@
 #include <cstring>
 #include <functional>
 #include <memory>
-#include <numbers>
 #include <string>
 #include <utility>
 #include <vector>
@@ -87,9 +86,9 @@ TEST(BitmapContext, AcceptsItsLayoutsAndSnapshotsReadEveryByteOrderIntoNativeWor
   }
 }
 
-// Upright drawings against pictures built by hand or sampled independently; turned ones
-// are pinned by the glue's tests.
-TEST(DrawImage, PlacesScalesMirrorsAndClipsAsTheRectangleSays) {
+// Stretching and fractional edges; mirrored, empty, turned and clipped drawings are pinned
+// by the renderer's and the glue's tests.
+TEST(DrawImage, StretchesBilinearlyAndMixesFractionalEdgesByCoverage) {
   // Stretched without keeping proportions, filtered bilinearly.
   const Picture smooth = MakePicture(6, 4, [](int x, int y) { return Smooth(x, y, 6, 4); });
   Canvas stretched(30, 8);
@@ -97,20 +96,6 @@ TEST(DrawImage, PlacesScalesMirrorsAndClipsAsTheRectangleSays) {
   EXPECT_TRUE(Matches(stretched.Read(), MakePicture(30, 8, [&](int x, int y) {
                         return SampleBilinear(smooth, (x + 0.5) * 6 / 30, (y + 0.5) * 4 / 8);
                       }), 2, "stretched"));
-
-  const Picture noise = MakePicture(6, 6, Noise);
-  Canvas mirrored(4, 3), empty(4, 3), clipped(4, 4);
-  const Picture narrow = MakePicture(4, 3, Noise);
-  Draw(mirrored, narrow, CGRectMake(4, 0, -4, 3));
-  const Picture mirror = MakePicture(4, 3, [&](int x, int y) { return narrow.at(3 - x, y); });
-  EXPECT_TRUE(Matches(mirrored.Read(), mirror, 0, "mirrored"));
-  Draw(empty, noise, CGRectMake(2, 0, 0, 3));
-  EXPECT_TRUE(Matches(empty.Read(), Picture(4, 3), 0, "no width"));
-  // x -3..3, y 1..7 up: rows 0..2 from the top show image rows 3..5, columns 3..5.
-  Draw(clipped, noise, CGRectMake(-3, 1, 6, 6));
-  EXPECT_TRUE(Matches(clipped.Read(), MakePicture(4, 4, [&](int x, int y) {
-                        return x < 3 && y < 3 ? noise.at(x + 3, y + 3) : Pixel{};
-                      }), 0, "clipped"));
 
   // Edges off the pixel grid are mixed by coverage: three quarters on the left, one on the right.
   Canvas edges(6, 1, Opaque(0, 0, 0));
@@ -120,51 +105,6 @@ TEST(DrawImage, PlacesScalesMirrorsAndClipsAsTheRectangleSays) {
   const Pixel black = Opaque(0, 0, 0), white = Opaque(255, 255, 255);
   EXPECT_TRUE(edges.Get(0, 0) == black && edges.Get(2, 0) == white && edges.Get(3, 0) == white &&
               edges.Get(5, 0) == black);
-}
-
-namespace {
-
-// One pixel drawn with `mode` over another; premultiplied bytes.
-Pixel Blend(int mode, Pixel source, Pixel dest) {
-  Canvas canvas(1, 1, dest);
-  Draw(canvas, Picture(1, 1, source), CGRectMake(0, 0, 1, 1), [&](CGContextRef c) { CGContextSetBlendMode(c, mode); });
-  return canvas.Get(0, 0);
-}
-
-// The separable blend functions on channels in 0..1.
-double Separable(int mode, double s, double d) {
-  const auto screen = [](double a, double b) { return a + b - a * b; };
-  const auto hardLight = [&](double a, double b) { return a <= 0.5 ? 2 * a * b : screen(b, 2 * a - 1); };
-  switch (mode) {
-    case kCGBlendModeMultiply: return s * d;
-    case kCGBlendModeScreen: return screen(s, d);
-    case kCGBlendModeOverlay: return hardLight(d, s);
-    case kCGBlendModeDarken: return std::min(s, d);
-    case kCGBlendModeLighten: return std::max(s, d);
-    case kCGBlendModeColorDodge: return d == 0 ? 0 : s >= 1 ? 1 : std::min(1.0, d / (1 - s));
-    case kCGBlendModeColorBurn: return d >= 1 ? 1 : s <= 0 ? 0 : 1 - std::min(1.0, (1 - d) / s);
-    case kCGBlendModeSoftLight: {
-      const double g = d <= 0.25 ? ((16 * d - 12) * d + 4) * d : std::sqrt(d);
-      return s <= 0.5 ? d - (1 - 2 * s) * d * (1 - d) : d + (2 * s - 1) * (g - d);
-    }
-    case kCGBlendModeHardLight: return hardLight(s, d);
-    case kCGBlendModeDifference: return std::abs(s - d);
-    default: return s + d - 2 * s * d;  // exclusion
-  }
-}
-
-}  // namespace
-
-TEST(BlendModes, TheSeparableModesFollowTheirFormulas) {
-  const Pixel s = Opaque(204, 77, 140), d = Opaque(102, 153, 230);
-  for (int mode = kCGBlendModeMultiply; mode <= kCGBlendModeExclusion; ++mode) {
-    const Pixel out = Blend(mode, s, d);
-    const auto want = [&](uint8_t sc, uint8_t dc) { return 255 * Separable(mode, sc / 255.0, dc / 255.0); };
-    EXPECT_EQ(out.a, 255) << mode;
-    EXPECT_NEAR(out.r, want(s.r, d.r), 2) << mode;
-    EXPECT_NEAR(out.g, want(s.g, d.g), 2) << mode;
-    EXPECT_NEAR(out.b, want(s.b, d.b), 2) << mode;
-  }
 }
 
 TEST(PortContext, DrawsIntoThePortWithinItsClip) {
