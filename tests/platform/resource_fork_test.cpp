@@ -9,8 +9,7 @@ namespace {
 constexpr ResType kSTR = FOUR_CHAR_CODE('S', 'T', 'R', '#');
 constexpr ResType kPref = FOUR_CHAR_CODE('P', 'r', 'e', 'f');
 
-// Builds a resource file byte by byte from the published layout, independently of the
-// code under test: one 'Pref' resource id 1 named "Config Settings" holding "abc".
+// Byte by byte from the published layout: 'Pref' id 1 "Config Settings" holding "abc".
 std::vector<uint8_t> HandBuiltFile() {
   std::vector<uint8_t> f(256, 0);
   auto u16 = [&](uint32_t v) { f.push_back(uint8_t(v >> 8)), f.push_back(uint8_t(v)); };

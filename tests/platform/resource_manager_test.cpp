@@ -60,7 +60,6 @@ TEST_F(ResourceManagerTest, AddedResourcesSurviveClosingAndReopening) {
   ReleaseResource(h);
   CloseResFile(ref);
 
-
   const int16_t again = FSpOpenResFile(&fileSpec, fsRdPerm);
   ASSERT_GT(again, 0);
   Handle back = Get1Resource(kData, 7);

@@ -1,5 +1,4 @@
-// Image drawing on rasters: bitmap contexts, snapshots, graphics state, transformed and
-// blended drawing, contexts on ports.
+// Image drawing on rasters: bitmap contexts, snapshots, transformed drawing, port contexts.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -86,8 +85,7 @@ TEST(BitmapContext, AcceptsItsLayoutsAndSnapshotsReadEveryByteOrderIntoNativeWor
   }
 }
 
-// Stretching and fractional edges; mirrored, empty, turned and clipped drawings are pinned
-// by the renderer's and the glue's tests.
+// Mirrored, empty, turned and clipped drawings are pinned by the renderer's tests.
 TEST(DrawImage, StretchesBilinearlyAndMixesFractionalEdgesByCoverage) {
   // Stretched without keeping proportions, filtered bilinearly.
   const Picture smooth = MakePicture(6, 4, [](int x, int y) { return Smooth(x, y, 6, 4); });
@@ -149,8 +147,7 @@ TEST(DrawImage, OnWholePixelsAPictureIsLaidOverWithExactRounding) {
   }
 }
 
-// A snapshot of a raster shares its pixels until something is about to change them; then it
-// keeps what it showed, whichever way the raster changes.
+// A snapshot shares the raster's pixels, yet keeps what it showed however the raster changes.
 TEST(Snapshot, KeepsItsPixelsWhateverLaterHappensToTheRaster) {
   constexpr int kW = 600, kH = 500;  // large enough for freed pixels to be handed on
   const Picture picture = MakePicture(kW, kH, Noise);
@@ -203,9 +200,7 @@ TEST(Snapshot, KeepsItsPixelsWhateverLaterHappensToTheRaster) {
   }
 }
 
-// Whatever the byte order of the raster and however a drawing is split into bands, every
-// byte comes out the same: upright scaling (composited in converted rows), turning, partial
-// alpha, a blend mode, antialiased edges.
+// Scaled, turned, translucent and blended drawings give the same bytes in any order and bands.
 TEST(DrawImage, EveryByteOrderAndBandCountDrawsTheSameBytes) {
   const Picture smooth = MakePicture(120, 90, [](int x, int y) { return Smooth(x, y, 120, 90); });
   const Picture glass = MakePicture(64, 64, Translucent);

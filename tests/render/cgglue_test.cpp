@@ -26,8 +26,7 @@ TEST(CGglue, RectanglesAreMeasuredUpFromTheFramesBottom) {
   EXPECT_TRUE(is(QDRectToGCRect(R(300, 150, 100, 50), frame), 300, 430, -200, -100)) << "reversed stays reversed";
 }
 
-// A buffer's snapshot, the caller's to release, drawn without a turn paints exactly the
-// rectangle; turned drawings are pinned by the renderer's tests.
+// Upright, the snapshot (the caller's to release) paints exactly the rectangle.
 TEST(CGglue, TheImageFillsTheRectangle) {
   const Picture noise = MakePicture(40, 30, Noise);
   Buffer upright(Picture(100, 80, kGround)), source(noise);
@@ -44,8 +43,7 @@ TEST(CGglue, TheImageFillsTheRectangle) {
                       }), 0, "upright"));
 }
 
-// Alpha mixes, a negative alpha draws opaquely, the blend mode reaches the drawing, and
-// clearing first empties the turned rectangle only, its edges in part.
+// Clearing first empties the turned rectangle only, its edges in part.
 TEST(CGglue, AlphaBlendModeAndClearingReachTheDrawing) {
   CGImageRef image = ImageOf(Picture(4, 4, Opaque(220, 120, 20)));
   Buffer buffer(Picture(8, 8, Opaque(20, 120, 220)));

@@ -40,8 +40,7 @@ TEST(NewGWorld, MakesATransparent32BitRasterOfTheBoundsOrRefuses) {
   DisposeGWorld(gw);
 }
 
-// A GWorld brings its own device and its own pen, black on white, copying, wide open; when
-// the current one goes, the default port is current again.
+// A GWorld has its own device and pen (black on white, copy, no clip); the default returns.
 TEST(Ports, KeepTheirOwnDevicesAndState) {
   CGrafPtr defaultPort = nullptr, port = nullptr;
   GDHandle mainDevice = nullptr, device = nullptr, deviceOfB = nullptr;
@@ -89,8 +88,6 @@ TEST(Ports, ALentGWorldOutlivesItsBorrowersDisposal) {
   EXPECT_EQ(VantiroLivePortCount(), before);
 }
 
-// Painting and erasing use the pen's colours within the clip; inverting makes any pixel its
-// colour over black, inverted and opaque, and inverting twice gives that colour back.
 // The dialog hit-tests with PtInRect and insets outlines; the renderer offsets crops.
 TEST(RectHelpers, OffsetSaturatesInsetEmptiesAndPointsLieInTheHalfOpenBox) {
   Rect r = R(32000, 0, 32700, 10), inset = R(0, 0, 18, 9);
@@ -103,6 +100,7 @@ TEST(RectHelpers, OffsetSaturatesInsetEmptiesAndPointsLieInTheHalfOpenBox) {
   EXPECT_FALSE(PtInRect(Point{0, 12}, &box) || PtInRect(Point{12, 0}, &box) || PtInRect(Point{-1, 5}, &box));
 }
 
+// Inverting makes a pixel its colour over black, inverted and opaque; twice gives it back.
 TEST(Drawing, FillsUseTheirColoursWithinTheClipAndInversionIsItsOwnUndo) {
   Buffer buffer(6, 6);
   {
@@ -169,8 +167,7 @@ TEST(Drawing, OutlinesDrawEachPixelOnceAndOvalsAreClosedSymmetricRings) {
   }
 }
 
-// One to one, clipped to the destination's clip and to what the source holds, and scaled to
-// the nearest pixel under each destination pixel's centre.
+// Clipped to the destination's clip and the source, scaled to the pixel under each centre.
 TEST(CopyBits, CopiesClipsAndScalesToTheNearestPixel) {
   struct Case {
     const char* name;
