@@ -41,14 +41,6 @@ int16_t PresentOnStandardError(const AlertContent& alert) {
 
 }  // namespace vantiro
 
-OSStatus GetStandardAlertDefaultParams(AlertStdCFStringAlertParamRec* param, uint32_t version) {
-  if (param == nullptr || version != kStdCFStringAlertVersionOne) return paramErr;
-  *param = AlertStdCFStringAlertParamRec{version, true, false, kAlertDefaultOKText, nullptr,
-                                         nullptr, kAlertStdAlertOKButton, 0,
-                                         kWindowDefaultPosition, 0};
-  return noErr;
-}
-
 OSStatus CreateStandardAlert(AlertType type, CFStringRef error, CFStringRef explanation,
                              const AlertStdCFStringAlertParamRec* param, DialogRef* outAlert) {
   if (outAlert == nullptr) return paramErr;

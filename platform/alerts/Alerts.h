@@ -37,7 +37,6 @@ struct AlertStdCFStringAlertParamRec {
   uint32_t flags;
 };
 
-OSStatus GetStandardAlertDefaultParams(AlertStdCFStringAlertParamRec* param, uint32_t version);
 // `param` nil: a single default OK button. The alert keeps its own references to the texts.
 OSStatus CreateStandardAlert(AlertType type, CFStringRef error, CFStringRef explanation,
                              const AlertStdCFStringAlertParamRec* param, DialogRef* outAlert);

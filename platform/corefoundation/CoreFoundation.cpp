@@ -28,7 +28,6 @@ struct __CFURL : __CFType {
 struct __CFBundle : __CFType {
   std::string path;
   std::string executable;
-  CFStringRef identifier = nullptr;
 };
 
 namespace {
@@ -82,7 +81,6 @@ void CFRelease(CFTypeRef cf) {
   if (Object(cf)->refCount.fetch_sub(1) == 1) delete Object(cf);
 }
 
-CFIndex CFGetRetainCount(CFTypeRef cf) { return cf == nullptr ? 0 : Object(cf)->refCount.load(); }
 
 CFStringRef CFStringCreateWithPascalString(CFAllocatorRef, ConstStr255Param text,
                                            CFStringEncoding encoding) {
@@ -114,20 +112,6 @@ CFStringRef VantiroConstantString(const char* utf8) {
 
 std::string CFStringToUtf8(CFStringRef s) { return s == nullptr ? std::string{} : s->utf8; }
 
-Boolean CFStringGetPascalString(CFStringRef s, StringPtr buffer, CFIndex bufferSize,
-                                CFStringEncoding encoding) {
-  if (s == nullptr || buffer == nullptr || bufferSize < 1) return false;
-  std::string chars = s->utf8;
-  if (encoding == kCFStringEncodingMacRoman) {
-    auto roman = vantiro::Utf8ToMacRoman(s->utf8);
-    if (!roman) return false;
-    chars = *roman;
-  }
-  if (static_cast<CFIndex>(chars.size()) > std::min<CFIndex>(bufferSize - 1, 255)) return false;
-  vantiro::SetPascal(buffer, chars);
-  return true;
-}
-
 CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef path) {
   if (path == nullptr) return nullptr;
   auto* url = Make<__CFURL>();
@@ -157,7 +141,6 @@ CFBundleRef VantiroRegisterBundle(const char* bundlePath) {
   auto* bundle = Make<__CFBundle>();
   bundle->path = root.string();
   bundle->executable = PlistString(text.str(), "CFBundleExecutable");
-  bundle->identifier = VantiroConstantString(id.c_str());
   bundle->immortal = true;  // registered bundles live as long as the process
   // A bundle replaced by a newer registration stays reachable: callers may still hold it.
   if (auto it = bundles.find(id); it != bundles.end()) RetiredBundles().push_back(it->second);
@@ -171,10 +154,6 @@ CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef identifier) {
   const auto& bundles = BundlesById();
   const auto it = bundles.find(identifier->utf8);
   return it == bundles.end() ? nullptr : it->second;
-}
-
-CFStringRef CFBundleGetIdentifier(CFBundleRef bundle) {
-  return bundle == nullptr ? nullptr : bundle->identifier;
 }
 
 CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle) {

@@ -22,7 +22,6 @@ inline constexpr CFStringEncoding kCFStringEncodingUTF8 = 0x08000100;
 
 CFTypeRef CFRetain(CFTypeRef cf);
 void CFRelease(CFTypeRef cf);
-CFIndex CFGetRetainCount(CFTypeRef cf);
 
 CFStringRef CFStringCreateWithPascalString(CFAllocatorRef, ConstStr255Param text, CFStringEncoding);
 CFStringRef CFStringCreateWithCString(CFAllocatorRef, const char* text, CFStringEncoding);
@@ -30,9 +29,8 @@ CFStringRef CFStringCreateWithCString(CFAllocatorRef, const char* text, CFString
 CFStringRef VantiroConstantString(const char* utf8);
 #define CFSTR(literal) VantiroConstantString(literal)
 
-// Platform strings hold UTF-8; these read them back.
+// Platform strings hold UTF-8; this reads them back.
 std::string CFStringToUtf8(CFStringRef s);
-Boolean CFStringGetPascalString(CFStringRef s, StringPtr buffer, CFIndex bufferSize, CFStringEncoding);
 
 CFURLRef CFURLCreateWithFileSystemPath(CFAllocatorRef, CFStringRef path);
 std::string CFURLToPath(CFURLRef url);
@@ -46,7 +44,6 @@ Boolean CFURLGetFSRef(CFURLRef url, FSRef* ref);
 // The folder registered last for an identifier is the one found.
 CFBundleRef VantiroRegisterBundle(const char* bundlePath);  // nil when it is no bundle
 CFBundleRef CFBundleGetBundleWithIdentifier(CFStringRef identifier);  // not retained
-CFStringRef CFBundleGetIdentifier(CFBundleRef bundle);               // not retained
 CFURLRef CFBundleCopyBundleURL(CFBundleRef bundle);
 CFURLRef CFBundleCopyResourceURL(CFBundleRef bundle, CFStringRef name, CFStringRef type,
                                  CFStringRef subDir);  // nil when there is no such file

@@ -58,32 +58,14 @@ struct GState {
   CGBlendMode blend = kCGBlendModeNormal;
 };
 
-// Porter-Duff and blend operators for the blend modes in their numbering. pixman has no
-// plus-darker: its picture is laid into a layer (SRC) and combined here.
+// pixman's operators for the blend modes, in their numbering.
 constexpr pixman_op_t kBlendOps[] = {
     PIXMAN_OP_OVER,           PIXMAN_OP_MULTIPLY,       PIXMAN_OP_SCREEN,      PIXMAN_OP_OVERLAY,
     PIXMAN_OP_DARKEN,         PIXMAN_OP_LIGHTEN,        PIXMAN_OP_COLOR_DODGE, PIXMAN_OP_COLOR_BURN,
-    PIXMAN_OP_SOFT_LIGHT,     PIXMAN_OP_HARD_LIGHT,     PIXMAN_OP_DIFFERENCE,  PIXMAN_OP_EXCLUSION,
-    PIXMAN_OP_HSL_HUE,        PIXMAN_OP_HSL_SATURATION, PIXMAN_OP_HSL_COLOR,   PIXMAN_OP_HSL_LUMINOSITY,
-    PIXMAN_OP_CLEAR,          PIXMAN_OP_SRC,            PIXMAN_OP_IN,          PIXMAN_OP_OUT,
-    PIXMAN_OP_ATOP,           PIXMAN_OP_OVER_REVERSE,   PIXMAN_OP_IN_REVERSE,  PIXMAN_OP_OUT_REVERSE,
-    PIXMAN_OP_ATOP_REVERSE,   PIXMAN_OP_XOR,            PIXMAN_OP_SRC,         PIXMAN_OP_ADD};
-static_assert(std::size(kBlendOps) == kCGBlendModePlusLighter + 1);
+    PIXMAN_OP_SOFT_LIGHT,     PIXMAN_OP_HARD_LIGHT,     PIXMAN_OP_DIFFERENCE,  PIXMAN_OP_EXCLUSION};
+static_assert(std::size(kBlendOps) == kCGBlendModeExclusion + 1);
 
 uint8_t Channel(uint32_t word, int shift) { return uint8_t(word >> shift); }
-
-// Plus-darker on premultiplied values: the result's alpha is the sum of both, capped, and
-// each channel loses what the two inputs lack of their own alpha.
-uint32_t PlusDarker(uint32_t s, uint32_t d) {
-  const int as = Channel(s, 24), ad = Channel(d, 24);
-  const int ao = std::min(255, as + ad);
-  uint32_t out = uint32_t(ao) << 24;
-  for (int shift = 0; shift < 24; shift += 8) {
-    const int c = ao - (as - Channel(s, shift)) - (ad - Channel(d, shift));
-    out |= uint32_t(std::clamp(c, 0, ao)) << shift;
-  }
-  return out;
-}
 
 uint32_t Mix(uint32_t before, uint32_t after, int coverage) {
   uint32_t out = 0;
@@ -115,12 +97,6 @@ struct CGContext {
 
   // Called before anything writes into the pixels: images still sharing them take a copy.
   void BeforeWrite() const { vantiro::BeforePixelWrite(data, data + size_t(height) * rowBytes); }
-
-  uint32_t ToNative(uint32_t word) const {
-    const uint32_t native = swap ? __builtin_bswap32(word) : word;
-    return opaque ? native | 0xFF000000u : native;
-  }
-  uint32_t FromNative(uint32_t native) const { return swap ? __builtin_bswap32(native) : native; }
 
   // pixman's name for the memory words.
   pixman_format_code_t Format() const {
@@ -183,13 +159,9 @@ class WorkArea {
   }
   const PixelBox& Box() const { return box_; }
   size_t Stride() const { return size_t(box_.right - box_.left); }
-  uint32_t Native(uint32_t word) const { return convert_ ? word : context_.ToNative(word); }
-  uint32_t Stored(uint32_t native) const { return convert_ ? native : context_.FromNative(native); }
 
   // A pixman image over the work area, its origin at the box's corner, clipped to the rows.
   pixman_image_t* NewImage() { return NewImage(At(box_.left, box_.top), Format(), Pitch()); }
-  // The same over a box-sized raster of native words.
-  pixman_image_t* NewLayer(uint32_t* pixels) const { return NewImage(pixels, vantiro::kNativeFormat, Stride() * 4); }
 
   void WriteBack() {
     if (!convert_) return;
@@ -287,24 +259,10 @@ struct ImageDrawing {
     }
     const int areaWidth = box.right - box.left, areaHeight = box.bottom - box.top;
     const int sourceX = box.left - origin.left, sourceY = box.top - origin.top;
-    if (context.state.blend != kCGBlendModePlusDarker) {
-      pixman_image_t* target = area.NewImage();
-      pixman_image_composite32(kBlendOps[context.state.blend], source, mask, target, sourceX, sourceY, 0, 0, 0, 0,
-                               areaWidth, areaHeight);
-      pixman_image_unref(target);
-    } else {
-      std::vector<uint32_t> drawn(area.Stride() * size_t(areaHeight));
-      pixman_image_t* layer = area.NewLayer(drawn.data());
-      pixman_image_composite32(kBlendOps[kCGBlendModePlusDarker], source, mask, layer, sourceX, sourceY, 0, 0, 0, 0,
-                               areaWidth, areaHeight);
-      pixman_image_unref(layer);
-      for (const CoverageRow& row : rows)
-        for (int x = row.left; x < row.right; ++x) {
-          uint32_t* pixel = area.At(x, row.y);
-          const uint32_t layered = drawn[size_t(row.y - box.top) * area.Stride() + size_t(x - box.left)];
-          *pixel = area.Stored(PlusDarker(layered, area.Native(*pixel)));
-        }
-    }
+    pixman_image_t* target = area.NewImage();
+    pixman_image_composite32(kBlendOps[context.state.blend], source, mask, target, sourceX, sourceY, 0, 0, 0, 0,
+                             areaWidth, areaHeight);
+    pixman_image_unref(target);
     if (mask != nullptr) pixman_image_unref(mask);
     pixman_image_unref(source);
 
@@ -332,14 +290,13 @@ uint32_t Over(uint32_t s, uint32_t d, uint32_t sourceAlpha) {
   return out;
 }
 
-// An image placed at a whole-pixel offset without scaling, drawn normally or copied at full
-// alpha: each row of the raster takes the image's row laid over it, which is a plain copy
+// An image placed at a whole-pixel offset without scaling, drawn normally at full alpha:
+// each row of the raster takes the image's row laid over it, which is a plain copy
 // wherever the picture is opaque. Returns false, drawing nothing, for anything else.
 bool DrawShifted(const CGContext& context, const std::vector<CoverageRow>& rows, const Affine& toRaster,
                  CGImageRef image) {
   const CGBlendMode blend = context.state.blend;
-  if (!IsIntegerShift(toRaster) || context.opaque || context.state.alpha < 1 ||
-      (blend != kCGBlendModeNormal && blend != kCGBlendModeCopy))
+  if (!IsIntegerShift(toRaster) || context.opaque || context.state.alpha < 1 || blend != kCGBlendModeNormal)
     return false;
   for (const CoverageRow& row : rows)
     if (row.fullLeft != row.left || row.fullRight != row.right) return false;
@@ -355,7 +312,7 @@ bool DrawShifted(const CGContext& context, const std::vector<CoverageRow>& rows,
       uint32_t* to = context.Row(row.y) + row.left;
       const int count = row.right - row.left;
       // The image's alpha byte sits where a native word has it, unless its words are swapped.
-      if (blend == kCGBlendModeCopy || vantiro::AllOpaque(from, size_t(count), source.swapped ? 0 : 24)) {
+      if (vantiro::AllOpaque(from, size_t(count), source.swapped ? 0 : 24)) {
         if (swap)
           vantiro::ByteSwapWords(from, to, size_t(count));
         else
@@ -374,11 +331,6 @@ bool DrawShifted(const CGContext& context, const std::vector<CoverageRow>& rows,
 }  // namespace
 
 CGColorSpaceRef CGColorSpaceCreateDeviceRGB() { return new CGColorSpace(); }
-
-CGColorSpaceRef CGColorSpaceRetain(CGColorSpaceRef space) {
-  if (space != nullptr) ++space->refs;
-  return space;
-}
 
 void CGColorSpaceRelease(CGColorSpaceRef space) {
   if (space != nullptr && --space->refs == 0) delete space;
@@ -424,19 +376,6 @@ CGImageRef CGBitmapContextCreateImage(CGContextRef context) {
   std::vector<uint32_t> pixels = vantiro::NewImagePixels(width * size_t(context->height));
   for (int y = 0; y < context->height; ++y) context->ReadNative(0, y, context->width, &pixels[size_t(y) * width]);
   return vantiro::MakeImage(context->width, context->height, std::move(pixels));
-}
-
-void* CGBitmapContextGetData(CGContextRef context) {
-  if (context == nullptr) return nullptr;
-  context->BeforeWrite();  // whoever asks may write through the pointer
-  return context->data;
-}
-size_t CGBitmapContextGetWidth(CGContextRef context) { return context != nullptr ? size_t(context->width) : 0; }
-size_t CGBitmapContextGetHeight(CGContextRef context) { return context != nullptr ? size_t(context->height) : 0; }
-
-CGContextRef CGContextRetain(CGContextRef context) {
-  if (context != nullptr) ++context->refs;
-  return context;
 }
 
 void CGContextRelease(CGContextRef context) {
@@ -501,23 +440,13 @@ void CGContextRotateCTM(CGContextRef context, CGFloat angle) {
   context->state.ctm = Compose(context->state.ctm, Affine{c, s, -s, c, 0, 0});
 }
 
-void CGContextScaleCTM(CGContextRef context, CGFloat sx, CGFloat sy) {
-  if (context != nullptr) context->state.ctm = Compose(context->state.ctm, Affine{sx, 0, 0, sy, 0, 0});
-}
-
-CGAffineTransform CGContextGetCTM(CGContextRef context) {
-  if (context == nullptr) return CGAffineTransform{1, 0, 0, 1, 0, 0};
-  const Affine& m = context->state.ctm;
-  return CGAffineTransform{CGFloat(m.a), CGFloat(m.b), CGFloat(m.c), CGFloat(m.d), CGFloat(m.tx), CGFloat(m.ty)};
-}
-
 void CGContextSetAlpha(CGContextRef context, CGFloat alpha) {
   if (context != nullptr) context->state.alpha = std::isnan(alpha) ? 1.0 : std::clamp(double(alpha), 0.0, 1.0);
 }
 
 void CGContextSetBlendMode(CGContextRef context, CGBlendMode mode) {
   if (context != nullptr)
-    context->state.blend = (mode >= kCGBlendModeNormal && mode <= kCGBlendModePlusLighter) ? mode : kCGBlendModeNormal;
+    context->state.blend = (mode >= kCGBlendModeNormal && mode <= kCGBlendModeExclusion) ? mode : kCGBlendModeNormal;
 }
 
 void CGContextClearRect(CGContextRef context, CGRect rect) {

@@ -64,11 +64,6 @@ bool Overlaps(const CGImage& image, const void* begin, const void* end) {
 }
 }  // namespace
 
-CGImageRef CGImageRetain(CGImageRef image) {
-  if (image != nullptr) image->refCount.fetch_add(1);
-  return image;
-}
-
 void CGImageRelease(CGImageRef image) {
   if (image == nullptr || image->refCount.fetch_sub(1) != 1) return;
   auto* owned = const_cast<CGImage*>(image);

@@ -9,8 +9,7 @@
 
 #include "platform/MacTypes.h"
 
-CGImageRef CGImageRetain(CGImageRef image);  // nil is ignored
-void CGImageRelease(CGImageRef image);       // nil is ignored
+void CGImageRelease(CGImageRef image);  // nil is ignored
 size_t CGImageGetWidth(CGImageRef image);
 size_t CGImageGetHeight(CGImageRef image);
 // A new image with the same pixels and its own reference.

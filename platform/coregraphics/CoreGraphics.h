@@ -23,10 +23,6 @@ struct CGRect {
   CGPoint origin;
   CGSize size;
 };
-// x' = a x + c y + tx, y' = b x + d y + ty
-struct CGAffineTransform {
-  CGFloat a, b, c, d, tx, ty;
-};
 
 inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat width, CGFloat height) {
   return CGRect{{x, y}, {width, height}};
@@ -65,28 +61,11 @@ enum : int32_t {
   kCGBlendModeSoftLight,
   kCGBlendModeHardLight,
   kCGBlendModeDifference,
-  kCGBlendModeExclusion,
-  kCGBlendModeHue,
-  kCGBlendModeSaturation,
-  kCGBlendModeColor,
-  kCGBlendModeLuminosity,
-  kCGBlendModeClear,
-  kCGBlendModeCopy,
-  kCGBlendModeSourceIn,
-  kCGBlendModeSourceOut,
-  kCGBlendModeSourceAtop,
-  kCGBlendModeDestinationOver,
-  kCGBlendModeDestinationIn,
-  kCGBlendModeDestinationOut,
-  kCGBlendModeDestinationAtop,
-  kCGBlendModeXOR,
-  kCGBlendModePlusDarker,
-  kCGBlendModePlusLighter
+  kCGBlendModeExclusion
 };
 
 CGColorSpaceRef CGColorSpaceCreateDeviceRGB();
-CGColorSpaceRef CGColorSpaceRetain(CGColorSpaceRef space);  // nil is ignored
-void CGColorSpaceRelease(CGColorSpaceRef space);            // nil is ignored
+void CGColorSpaceRelease(CGColorSpaceRef space);  // nil is ignored
 
 // A context drawing into `data` (width × height pixels, rows `bytesPerRow` apart), or into
 // memory of its own when `data` is nil. Supported: 8 bits per component, premultiplied
@@ -97,22 +76,16 @@ CGContextRef CGBitmapContextCreate(void* data, size_t width, size_t height, size
                                    size_t bytesPerRow, CGColorSpaceRef space, CGBitmapInfo bitmapInfo);
 // A snapshot of the context's pixels; later drawing does not change it.
 CGImageRef CGBitmapContextCreateImage(CGContextRef context);
-void* CGBitmapContextGetData(CGContextRef context);
-size_t CGBitmapContextGetWidth(CGContextRef context);
-size_t CGBitmapContextGetHeight(CGContextRef context);
 
-CGContextRef CGContextRetain(CGContextRef context);  // nil is ignored
-void CGContextRelease(CGContextRef context);         // nil is ignored
+void CGContextRelease(CGContextRef context);  // nil is ignored
 
 // Graphics state: transformation, alpha and blend mode.
 void CGContextSaveGState(CGContextRef context);
 void CGContextRestoreGState(CGContextRef context);  // without a saved state: nothing
 void CGContextTranslateCTM(CGContextRef context, CGFloat tx, CGFloat ty);
 void CGContextRotateCTM(CGContextRef context, CGFloat angle);  // radians
-void CGContextScaleCTM(CGContextRef context, CGFloat sx, CGFloat sy);
-CGAffineTransform CGContextGetCTM(CGContextRef context);
 void CGContextSetAlpha(CGContextRef context, CGFloat alpha);  // clamped to 0..1
-// Values outside 0..27 draw as kCGBlendModeNormal.
+// Normal and the separable modes; other values draw as kCGBlendModeNormal.
 void CGContextSetBlendMode(CGContextRef context, CGBlendMode mode);
 
 // The rectangle, as transformed, becomes transparent; edges are antialiased.

@@ -100,14 +100,6 @@ std::string VantiroPathFromFSSpec(const FSSpec& fileSpec) {
   return (fs::path(dir) / std::string(vantiro::PascalChars(fileSpec.name))).string();
 }
 
-OSErr FSpDelete(const FSSpec* fileSpec) {
-  if (fileSpec == nullptr) return paramErr;
-  const std::string path = VantiroPathFromFSSpec(*fileSpec);
-  if (path.empty()) return dirNFErr;
-  std::error_code ec;
-  return fs::remove(path, ec) ? noErr : (ec ? ioErr : fnfErr);
-}
-
 namespace {
 
 // Paths named by references, numbered from 1; a number is never reused.

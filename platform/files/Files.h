@@ -37,9 +37,6 @@ OSErr FSMakeFSSpec(int16_t vRefNum, int32_t dirID, ConstStr255Param name, FSSpec
 OSErr VantiroMakeFSSpecFromPath(const char* path, FSSpec* fileSpec);
 std::string VantiroPathFromFSSpec(const FSSpec& fileSpec);
 
-// Deletes the file; fnfErr when it does not exist.
-OSErr FSpDelete(const FSSpec* fileSpec);
-
 // File references. A reference names an existing file or folder by any Linux path: the
 // path is kept by this layer and the reference holds its number, so references stay 80
 // bytes however long the path is. The all-zero reference names nothing.

@@ -16,7 +16,6 @@ constexpr uint32_t kPtrMagic = 0x50545221;     // "PTR!"
 constexpr uint32_t kFreedMagic = 0x46524545;   // "FREE"
 constexpr Size kMaxBlock = std::numeric_limits<Size>::max() / 2;
 
-thread_local OSErr tLastError = noErr;
 int gFailCount = 0;
 
 BlockHeader* HeaderOf(Ptr p) { return reinterpret_cast<BlockHeader*>(p) - 1; }
@@ -24,23 +23,15 @@ BlockHeader* HeaderOf(Ptr p) { return reinterpret_cast<BlockHeader*>(p) - 1; }
 Ptr Allocate(Size byteCount, bool clear) {
   if (gFailCount > 0) {
     --gFailCount;
-    tLastError = memFullErr;
     return nullptr;
   }
-  if (byteCount < 0 || byteCount > kMaxBlock) {
-    tLastError = byteCount < 0 ? paramErr : memFullErr;
-    return nullptr;
-  }
+  if (byteCount < 0 || byteCount > kMaxBlock) return nullptr;
   const std::size_t total = sizeof(BlockHeader) + static_cast<std::size_t>(byteCount);
   void* raw = clear ? std::calloc(1, total) : std::malloc(total);
-  if (raw == nullptr) {
-    tLastError = memFullErr;
-    return nullptr;
-  }
+  if (raw == nullptr) return nullptr;
   auto* header = static_cast<BlockHeader*>(raw);
   header->size = byteCount;
   header->magic = kPtrMagic;
-  tLastError = noErr;
   return reinterpret_cast<Ptr>(header + 1);
 }
 
@@ -53,27 +44,16 @@ Ptr NewPtr(Size byteCount) { return Allocate(byteCount, false); }
 Ptr NewPtrClear(Size byteCount) { return Allocate(byteCount, true); }
 
 void DisposePtr(Ptr p) {
-  if (p == nullptr) {
-    tLastError = noErr;
-    return;
-  }
+  if (p == nullptr) return;
   BlockHeader* header = HeaderOf(p);
-  if (header->magic != kPtrMagic) {
-    // A foreign or already freed block: refusing is safer than corrupting the heap.
-    tLastError = paramErr;
-    return;
-  }
+  // A foreign or already freed block: refusing is safer than corrupting the heap.
+  if (header->magic != kPtrMagic) return;
   header->magic = kFreedMagic;
   std::free(header);
-  tLastError = noErr;
 }
 
 Size GetPtrSize(Ptr p) {
-  if (p == nullptr || HeaderOf(p)->magic != kPtrMagic) {
-    tLastError = paramErr;
-    return 0;
-  }
-  tLastError = noErr;
+  if (p == nullptr || HeaderOf(p)->magic != kPtrMagic) return 0;
   return HeaderOf(p)->size;
 }
 
@@ -97,26 +77,12 @@ Handle NewHandleClear(Size byteCount) {
 }
 
 void DisposeHandle(Handle h) {
-  if (h == nullptr) {
-    tLastError = noErr;
-    return;
-  }
+  if (h == nullptr) return;
   DisposePtr(*h);
   DisposePtr(reinterpret_cast<Ptr>(h));
 }
 
-Size GetHandleSize(Handle h) {
-  if (h == nullptr) {
-    tLastError = nilHandleErr;
-    return 0;
-  }
-  return GetPtrSize(*h);
-}
-
-void HLock(Handle) {}
-void HUnlock(Handle) {}
-
-OSErr MemError(void) { return tLastError; }
+Size GetHandleSize(Handle h) { return h == nullptr ? 0 : GetPtrSize(*h); }
 
 void VantiroFailNextAllocations(int count) { gFailCount = count; }
 

@@ -10,7 +10,7 @@
 extern "C" {
 #endif
 
-Ptr NewPtr(Size byteCount);      /* nil on failure; MemError() says why */
+Ptr NewPtr(Size byteCount);      /* nil on failure */
 Ptr NewPtrClear(Size byteCount); /* zero-filled */
 void DisposePtr(Ptr p);          /* nil is ignored */
 Size GetPtrSize(Ptr p);          /* the size asked for at allocation */
@@ -18,11 +18,7 @@ Size GetPtrSize(Ptr p);          /* the size asked for at allocation */
 Handle NewHandle(Size byteCount);
 Handle NewHandleClear(Size byteCount);
 void DisposeHandle(Handle h);
-Size GetHandleSize(Handle h);
-void HLock(Handle h);   /* handles never move here; kept for callers' symmetry */
-void HUnlock(Handle h);
-
-OSErr MemError(void); /* result of the last call above on this thread */
+Size GetHandleSize(Handle h); /* 0 for nil */
 
 /* Test seam: make the next allocation fail (count > 0 fails that many calls). */
 void VantiroFailNextAllocations(int count);

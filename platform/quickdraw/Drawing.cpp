@@ -46,28 +46,24 @@ void InvertRun(uint32_t* run, int count) {
   }
 }
 
-// One horizontal run drawn with a transfer mode by the solid pen: every pattern bit is set,
-// and the "not" modes (bit 2) see every bit clear.
+// One horizontal run drawn with a transfer mode by the solid pen: every pattern bit is set.
 void PenRun(CGrafPtr port, int16_t mode, int x, int y, int count) {
   const Area area = Intersect(Drawable(port), Area{x, y, x + count, y + 1});
   if (area.Empty()) return;
   uint32_t* run = PixelAt(port->pixMap.bits, area.left, y);
   const int n = area.right - area.left;
-  const bool known = mode >= srcCopy && mode <= notPatBic;  // others draw as copy
-  const bool patternSet = !known || (mode & 4) == 0;
+  const bool known = mode >= srcCopy && mode <= patBic && (mode & 4) == 0;  // others draw as copy
   const int operation = known ? mode & 3 : 0;
   switch (operation) {
     case 0:  // copy
-      vantiro::FillPixels(run, size_t(n), vantiro::RasterWord(patternSet ? port->fore : port->back));
-      break;
     case 1:  // or
-      if (patternSet) vantiro::FillPixels(run, size_t(n), vantiro::RasterWord(port->fore));
+      vantiro::FillPixels(run, size_t(n), vantiro::RasterWord(port->fore));
       break;
     case 2:  // xor
-      if (patternSet) InvertRun(run, n);
+      InvertRun(run, n);
       break;
     default:  // bic
-      if (patternSet) vantiro::FillPixels(run, size_t(n), vantiro::RasterWord(port->back));
+      vantiro::FillPixels(run, size_t(n), vantiro::RasterWord(port->back));
       break;
   }
 }

@@ -15,7 +15,6 @@ struct BitMap {
 
 struct PixMap {
   BitMap bits;  // first, so that a pixel map can be handed to CopyBits as a bit map
-  int16_t pixelSize;
   GWorldFlags state;
 };
 

@@ -53,7 +53,6 @@ long RowBytesFor(int width) { return (long(width) * 4 + 15) & ~15L; }
 
 void AttachPixels(OpaqueGWorld* port, Ptr baseAddr, long rowBytes, const Rect& bounds) {
   port->pixMap.bits = BitMap{baseAddr, rowBytes, bounds, port};
-  port->pixMap.pixelSize = 32;
 }
 
 long RasterBytes(const BitMap& bits) { return long(bits.bounds.bottom - bits.bounds.top) * bits.rowBytes; }
@@ -146,12 +145,6 @@ void SetGWorld(CGrafPtr port, GDHandle gdh) {
     gCurrentDevice = gdh != nullptr ? gdh : &gMainDevice.self;
 }
 
-GDHandle GetMainDevice(void) { return &gMainDevice.self; }
-
-GDHandle GetGWorldDevice(GWorldPtr offscreenGWorld) {
-  return offscreenGWorld != nullptr ? &offscreenGWorld->device.self : nullptr;
-}
-
 Rect* GetPortBounds(CGrafPtr port, Rect* rect) {
   if (rect != nullptr) *rect = OrDefault(port)->pixMap.bits.bounds;
   return rect;
@@ -180,11 +173,6 @@ Rect* GetPixBounds(PixMapHandle pm, Rect* rect) {
   return rect;
 }
 
-int16_t GetPixDepth(PixMapHandle pm) {
-  const PixMap* map = Deref(pm);
-  return map != nullptr ? map->pixelSize : 0;
-}
-
 GWorldFlags GetPixelsState(PixMapHandle pm) {
   const PixMap* map = Deref(pm);
   return map != nullptr ? map->state : 0;
@@ -199,10 +187,6 @@ Boolean LockPixels(PixMapHandle pm) {
   return true;
 }
 
-void UnlockPixels(PixMapHandle pm) {
-  if (PixMap* map = Deref(pm)) map->state &= ~GWorldFlags(pixelsLocked);
-}
-
 const BitMap* GetPortBitMapForCopyBits(CGrafPtr port) { return &OrDefault(port)->pixMap.bits; }
 
 void RGBForeColor(const RGBColor* color) {
@@ -213,17 +197,7 @@ void RGBBackColor(const RGBColor* color) {
   if (color != nullptr) vantiro::CurrentPort()->back = *color;
 }
 
-void GetForeColor(RGBColor* color) {
-  if (color != nullptr) *color = vantiro::CurrentPort()->fore;
-}
-
-void GetBackColor(RGBColor* color) {
-  if (color != nullptr) *color = vantiro::CurrentPort()->back;
-}
-
 void PenMode(int16_t mode) { vantiro::CurrentPort()->penMode = mode; }
-
-int16_t GetPortPenMode(CGrafPtr port) { return OrDefault(port)->penMode; }
 
 void PenNormal(void) { vantiro::CurrentPort()->penMode = patCopy; }
 

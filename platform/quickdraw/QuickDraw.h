@@ -21,26 +21,18 @@ typedef struct BitMap BitMap; /* what CopyBits takes; a pixel map may be passed 
 /* A picture is an image; drawing it scales it into the rectangle. */
 typedef CGImageRef PicHandle;
 
-/* Transfer modes. With the solid pen every pattern bit is set, so a "pat" mode paints the
- * foreground colour (copy, or), inverts (xor) or paints the background colour (bic); the
- * "not" modes use the inverted pattern. CopyBits always copies plainly. */
+/* Transfer modes. With the solid pen every pattern bit is set, so a pen mode paints the
+ * foreground colour (copy, or), inverts (xor) or paints the background colour (bic); any
+ * other mode draws as copy. CopyBits always copies plainly. */
 enum {
   srcCopy = 0,
   srcOr = 1,
   srcXor = 2,
   srcBic = 3,
-  notSrcCopy = 4,
-  notSrcOr = 5,
-  notSrcXor = 6,
-  notSrcBic = 7,
   patCopy = 8,
   patOr = 9,
   patXor = 10,
-  patBic = 11,
-  notPatCopy = 12,
-  notPatOr = 13,
-  notPatXor = 14,
-  notPatBic = 15
+  patBic = 11
 };
 
 /* GWorld creation flags and pixel states. Pixels never move or get purged here; the
@@ -72,8 +64,6 @@ long VantiroLivePortCount(void);
  * default port. */
 void GetGWorld(CGrafPtr* port, GDHandle* gdh);
 void SetGWorld(CGrafPtr port, GDHandle gdh);
-GDHandle GetMainDevice(void);
-GDHandle GetGWorldDevice(GWorldPtr offscreenGWorld);
 
 Rect* GetPortBounds(CGrafPtr port, Rect* rect);
 PixMapHandle GetGWorldPixMap(GWorldPtr offscreenGWorld);
@@ -81,11 +71,9 @@ PixMapHandle GetPortPixMap(CGrafPtr port);
 Ptr GetPixBaseAddr(PixMapHandle pm);
 long GetPixRowBytes(PixMapHandle pm);
 Rect* GetPixBounds(PixMapHandle pm, Rect* rect);
-int16_t GetPixDepth(PixMapHandle pm);
 GWorldFlags GetPixelsState(PixMapHandle pm);
 void SetPixelsState(PixMapHandle pm, GWorldFlags state);
 Boolean LockPixels(PixMapHandle pm); /* always true */
-void UnlockPixels(PixMapHandle pm);
 const BitMap* GetPortBitMapForCopyBits(CGrafPtr port);
 
 /* A plain copy of the pixels, scaled (nearest pixel) when the rectangles differ in size,
@@ -97,10 +85,7 @@ void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect,
 /* Drawing state of the current port. */
 void RGBForeColor(const RGBColor* color);
 void RGBBackColor(const RGBColor* color);
-void GetForeColor(RGBColor* color);
-void GetBackColor(RGBColor* color);
 void PenMode(int16_t mode);
-int16_t GetPortPenMode(CGrafPtr port);
 void PenNormal(void); /* pen mode patCopy */
 /* Regions are not modelled: the clip is one rectangle, in port coordinates. */
 void ClipRect(const Rect* r);

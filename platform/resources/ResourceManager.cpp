@@ -259,12 +259,6 @@ Handle GetResource(ResType type, int16_t id) {
   return nullptr;
 }
 
-int16_t Count1Resources(ResType type) {
-  const OpenFile* file = FileFor(gCurrent);
-  Fail(file == nullptr ? resFNotFound : noErr);
-  return file == nullptr ? 0 : static_cast<int16_t>(file->fork.Count(type));
-}
-
 void ReleaseResource(Handle resource) {
   Owner owner{};
   if (Disown(resource, &owner) == nullptr) return void(Fail(resNotFound));

@@ -33,7 +33,6 @@ OSErr ResError(void);
 // detached.
 Handle Get1Resource(ResType type, int16_t id);
 Handle GetResource(ResType type, int16_t id);
-int16_t Count1Resources(ResType type);
 void ReleaseResource(Handle resource);  // disposes the handle's data
 void DetachResource(Handle resource);   // the handle becomes the caller's
 void RemoveResource(Handle resource);   // removed from its file; the handle becomes the caller's

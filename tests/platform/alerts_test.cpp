@@ -35,7 +35,6 @@ TEST(Alerts, WithoutADisplayTheTextsGoToStandardErrorAndTheDefaultButtonCounts) 
 TEST(Alerts, ThePresenterSeesKindTextsAndButtonsInOrder) {
   PresenterScope scope(kAlertStdAlertCancelButton);
   AlertStdCFStringAlertParamRec param{};
-  ASSERT_EQ(GetStandardAlertDefaultParams(&param, kStdCFStringAlertVersionOne), noErr);
   param.defaultText = CFSTR("Replace");
   param.cancelText = CFSTR("Keep");
   DialogRef alert = nullptr;

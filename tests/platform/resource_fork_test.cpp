@@ -9,8 +9,7 @@ namespace {
 constexpr ResType kSTR = FOUR_CHAR_CODE('S', 'T', 'R', '#');
 constexpr ResType kPref = FOUR_CHAR_CODE('P', 'r', 'e', 'f');
 
-// Builds a resource file byte by byte from the published layout, independently of the
-// code under test: one 'Pref' resource id 1 named "Config Settings" holding "abc".
+// Byte by byte from the published layout: 'Pref' id 1 "Config Settings" holding "abc".
 std::vector<uint8_t> HandBuiltFile() {
   std::vector<uint8_t> f(256, 0);
   auto u16 = [&](uint32_t v) { f.push_back(uint8_t(v >> 8)), f.push_back(uint8_t(v)); };
@@ -44,19 +43,12 @@ uint16_t Be16(const std::vector<uint8_t>& b, std::size_t at) { return uint16_t(b
 
 }  // namespace
 
-TEST(ResourceFork, ReadsAFileLaidOutByTheBook) {
-  const auto fork = ParseResourceFork(HandBuiltFile());
-  ASSERT_TRUE(fork.has_value());
-  ASSERT_EQ(fork->resources.size(), 1u);
-  const Resource& r = fork->resources[0];
-  EXPECT_EQ(r.type, kPref);
-  EXPECT_EQ(r.id, 1);
-  EXPECT_EQ(r.name, "Config Settings");
-  EXPECT_EQ(r.attributes, 0x20);
-  EXPECT_EQ(r.data, "abc");
-}
-
-TEST(ResourceFork, WritesTheLayoutOtherReadersExpect) {
+TEST(ResourceFork, ReadsAndWritesTheLayoutOtherReadersExpect) {
+  const auto read = ParseResourceFork(HandBuiltFile());
+  ASSERT_TRUE(read.has_value());
+  ASSERT_EQ(read->resources.size(), 1u);
+  const Resource& r = read->resources[0];
+  EXPECT_TRUE(r.type == kPref && r.id == 1 && r.name == "Config Settings" && r.attributes == 0x20 && r.data == "abc");
   ResourceFork fork;
   fork.resources.push_back({kPref, 1, "Config Settings", 0x20, "abc"});
   EXPECT_EQ(SerializeResourceFork(fork), HandBuiltFile());
@@ -80,7 +72,7 @@ TEST(ResourceFork, WritesTheLayoutOtherReadersExpect) {
   EXPECT_TRUE(ParseResourceFork(empty)->resources.empty());
 }
 
-TEST(ResourceFork, RejectsDamagedFilesWithoutReadingOutside) {
+TEST(ResourceFork, RejectsDamagedAndAmbiguousFilesWithoutReadingOutside) {
   const auto good = HandBuiltFile();
   for (std::size_t n = 0; n < good.size(); ++n)
     EXPECT_FALSE(ParseResourceFork(std::span(good.data(), n))) << "cut to " << n << " bytes";
@@ -107,6 +99,13 @@ TEST(ResourceFork, RejectsDamagedFilesWithoutReadingOutside) {
   runsOver[262] = 0, runsOver[ref + 7] = 6;
   EXPECT_FALSE(ParseResourceFork(runsOver)) << "length word past its section";
   EXPECT_FALSE(patched(256, {0x00, 0x01, 0x00, 0x00})) << "data length beyond its section";
+
+  ResourceFork two;
+  two.resources.push_back({kPref, 1, std::nullopt, 0, "a"});
+  two.resources.push_back({kPref, 2, std::nullopt, 0, "b"});
+  auto bytes = SerializeResourceFork(two);
+  bytes[Be32(bytes, 4) + 28 + 2 + 8 + 12 + 1] = 1;  // the second id becomes 1 as well
+  EXPECT_FALSE(ParseResourceFork(bytes)) << "two resources with one type and id";
 }
 
 TEST(ResourceFork, RepeatedListsCannotMultiplyTheWork) {
@@ -135,16 +134,6 @@ TEST(ResourceFork, RepeatedListsCannotMultiplyTheWork) {
   const uint32_t header[4] = {256, mapOff, 4, uint32_t(f.size()) - mapOff};
   for (int k = 0; k < 16; ++k) f[k] = uint8_t(header[k / 4] >> (24 - 8 * (k % 4)));
   EXPECT_FALSE(ParseResourceFork(f));
-}
-
-TEST(ResourceFork, RejectsTwoResourcesWithOneTypeAndId) {
-  ResourceFork fork;
-  fork.resources.push_back({kPref, 1, std::nullopt, 0, "a"});
-  fork.resources.push_back({kPref, 2, std::nullopt, 0, "b"});
-  auto bytes = SerializeResourceFork(fork);
-  const std::size_t refs = Be32(bytes, 4) + 28 + 2 + 8;
-  bytes[refs + 12 + 1] = 1;  // second id becomes 1 as well
-  EXPECT_FALSE(ParseResourceFork(bytes));
 }
 
 TEST(StringLists, EntriesByIndexFromOne) {

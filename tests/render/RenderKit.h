@@ -1,5 +1,4 @@
-// Pictures for renderer tests: buffers read and written as bytes, synthetic asymmetric
-// sources, an independent bilinear sampler, and comparisons that save PNGs of mismatches.
+// Pictures for renderer tests: buffers, sources, a bilinear sampler, compared with PNGs saved.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -39,11 +38,9 @@ struct Picture {
 
 Picture MakePicture(int width, int height, const std::function<Pixel(int, int)>& pattern);
 
-// Every pixel different from its neighbours and its mirror images: any displaced, flipped
-// or turned copy shows.
+// Every pixel unlike its neighbours and mirror images: a moved, flipped or turned copy shows.
 Pixel Noise(int x, int y);
-// Smooth waves, so interpolation stays close to the exact value, yet steep and asymmetric
-// enough that a shift, a flip or a turn shows.
+// Smooth enough for interpolation, steep and asymmetric enough that a shift or turn shows.
 Pixel Smooth(int x, int y, int width, int height);
 
 // The source inside (left, top)-(right, bottom), taken `dx` further right, over `ground`.
@@ -74,8 +71,7 @@ class Buffer {
   int width_, height_;
 };
 
-// What a drawing call must leave as it found: the current port and device, and no ports
-// or images of its own still alive.
+// What a drawing call must leave as it found: the current port and device, no ports or images.
 class Footprint {
  public:
   Footprint();
@@ -87,8 +83,7 @@ class Footprint {
   long ports_, images_;
 };
 
-// The picture sampled bilinearly at a point in pixel units (centres at k + 0.5), edges
-// extended, and rounded to bytes.
+// Bilinear sample at a point in pixel units (centres at k + 0.5), edges extended, rounded.
 Pixel SampleBilinear(const Picture& picture, double u, double v);
 
 // The frame the effect should make of `source`, worked out from its geometry alone: the
@@ -103,8 +98,7 @@ struct EffectSetting {
 };
 Picture ExpectedEffect(const Picture& source, const EffectSetting& setting, double edgeBand = 1.5);
 
-// Equal within `tolerance` per channel wherever `expected` cares; on a mismatch both
-// pictures go to VANTIRO_TEST_ARTIFACTS as PNGs named after the test and `label`.
+// Equal within `tolerance` where `expected` cares; mismatches go to VANTIRO_TEST_ARTIFACTS.
 ::testing::AssertionResult Matches(const Picture& actual, const Picture& expected, int tolerance,
                                    const std::string& label);
 void SaveArtifact(const Picture& picture, const std::string& name);

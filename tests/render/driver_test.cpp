@@ -85,8 +85,7 @@ TEST_F(Driver, LeavesThePortAndDeviceAsFoundAndNothingBehind) {
               "uninited theData in Plugin Effect master proc. need to call init before calling me");
 }
 
-// The preview cuts the same fractions as the full-size render, whatever the workspace's
-// frame numbers; PixelDrive crops the rectangle it is given and places it by startRel.
+// The preview ignores the workspace's frame numbers; PixelDrive places its crop by startRel.
 TEST_F(Driver, ThePreviewAndPixelDriveCutWhatTheyAreGiven) {
   config->startRel = relRect{0.25, 0.75, 0.25, 0.75};
   gConfigWorkSpace.theConfig = config;

@@ -100,7 +100,7 @@ TEST(Buffers, ClearGWAndDrawPictureInGWPaintTheBufferAndRestoreThePort) {
   EXPECT_TRUE(Matches(canvas.Read(), expected, 0, "picture"));
   EXPECT_TRUE(before.Unchanged());
   vantiro::PortScope inside(buffer.gw());
-  RGBColor fore;
-  GetForeColor(&fore);
-  EXPECT_EQ(fore.red | fore.green | fore.blue, 0) << "the buffer draws in black again";
+  const Rect whole = R(0, 0, 5, 3);
+  PaintRect(&whole);
+  EXPECT_EQ(buffer.Get(4, 2), Opaque(0, 0, 0)) << "the buffer draws in black again";
 }

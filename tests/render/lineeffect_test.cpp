@@ -48,8 +48,7 @@ class LineEffect : public ::testing::Test {
 
 }  // namespace
 
-// Odd sizes, edges touching the frame, and fractions whose products fall just short of
-// whole pixels: pixel edges are truncated. Source and dest may be one buffer.
+// Pixel edges are truncated, also just short of whole pixels; source and dest may be one.
 TEST_F(LineEffect, WithTheSlidersAtZeroTheRectangleStaysInPlaceOverTheBackground) {
   const Picture source = MakePicture(kW, kH, Noise);
   EXPECT_TRUE(Matches(Render(source, Setting(0, 1, 0, 1)), source, 0, "whole"));
@@ -70,8 +69,7 @@ TEST_F(LineEffect, WithTheSlidersAtZeroTheRectangleStaysInPlaceOverTheBackground
     }
 }
 
-// A factor of zero, and a crop left empty by clamping (outside the frame, no or a reversed
-// extent), leave nothing to draw.
+// A factor of zero, or a crop emptied by clamping, leaves nothing to draw.
 TEST_F(LineEffect, NothingToDrawLeavesTheBackgroundAlone) {
   const Picture source = MakePicture(kW, kH, Noise), background(kW, kH, Opaque(kTeal));
   for (const EffectSetting& s : {Setting(0, 1, 0, 1, -100), Setting(0.2, 0.4, 0.1, 0.3, 0, -100),
@@ -82,8 +80,7 @@ TEST_F(LineEffect, NothingToDrawLeavesTheBackgroundAlone) {
                         std::to_string(s.left) + " " + std::to_string(s.top) + " " + std::to_string(s.scaleX)));
 }
 
-// Every rectangle with two-digit edges, on the frame sizes of the video formats: a factor
-// of 1 keeps the pixel edges, a factor of 0 leaves no pixel column or row.
+// On the video formats' frames, factor 1 keeps the pixel edges and factor 0 leaves none.
 TEST(ScaleRelAboutCenter, FactorsOneAndZeroHoldForEveryTwoDigitRectangle) {
   int kept = 0, emptied = 0;
   for (const Rect frame : {R(0, 0, 720, 480), R(0, 0, 720, 576), R(0, 0, 1920, 1080)})
@@ -99,9 +96,7 @@ TEST(ScaleRelAboutCenter, FactorsOneAndZeroHoldForEveryTwoDigitRectangle) {
   EXPECT_EQ(emptied, 3 * 5050);
 }
 
-// Scaled, mirrored, turned and partly outside settings against the picture worked out from
-// geometry alone, and a few pixels whose place in or out of the picture pins the geometry
-// down where interpolation leaves room: (x, y, true when it must be background).
+// Against geometry alone, with probes pinning edges where interpolation leaves room.
 TEST_F(LineEffect, ScalingAndTurningFollowTheGeometry) {
   struct Probe {
     int x, y;
