@@ -65,6 +65,10 @@ constexpr uint32_t OverWord(uint32_t s, uint32_t d, uint32_t sourceAlpha) {
   return out;
 }
 
+// `count` words of `from`, scaled by `opacity` (0-255), laid over `to` with OVER, pixman's
+// bytes in one pass; both in one byte order, their alpha byte at `alphaShift` (0 or 24).
+void OverWords(const uint32_t* from, uint32_t* to, std::size_t count, int alphaShift, uint32_t opacity);
+
 constexpr uint32_t NativeWord(uint8_t a, uint8_t r, uint8_t g, uint8_t b) {
   return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | b;
 }
