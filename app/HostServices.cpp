@@ -48,8 +48,10 @@ uint32_t* RowAt(PixMapHandle pm, const Rect& bounds, int x, int y) {
 void BlitRows(PixMapHandle source, const Rect& sb, int sx, int sy, PixMapHandle dest, const Rect& db, int dx, int dy,
               int width, int height, int a) {
   constexpr int kAlphaShift = kLittleEndian ? 0 : 24;  // alpha is the first byte in memory
-  const uint32_t* from = RowAt(source, sb, sx, sy);
-  uint32_t* to = RowAt(dest, db, dx, dy);
+  uint32_t* to = RowAt(dest, db, dx, dy);  // first: copies sharing the output's pixels take them now
+  // The source is only read: a copy not yet made is read where its pixels still are.
+  const auto* from = reinterpret_cast<const uint32_t*>(PixelsToRead(source) + long(sy - sb.top) * GetPixRowBytes(source)) +
+                     (sx - sb.left);
   const long fromWords = GetPixRowBytes(source) / 4, toWords = GetPixRowBytes(dest) / 4;
   ForEachBand(size_t(height), 64, [&](size_t first, size_t last) {
     for (size_t y = first; y < last; ++y)
