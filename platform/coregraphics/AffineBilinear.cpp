@@ -54,12 +54,13 @@ struct Corners {
   }
 };
 
-// The sample laid over `*dest`: scaled by the mask's alpha first, then OVER, in whichever
-// byte order `dest` keeps (every channel is treated alike, only the alpha is looked up).
-inline void Lay(uint32_t sample, uint32_t* dest, bool swapped, uint32_t alpha) {
+// The sample, mixed in the source's byte order, laid over `*dest`: scaled by the mask's
+// alpha first, then OVER. Both treat every channel alike and only look up the alpha, so
+// they work in either order; the sample is swapped only where the two orders differ.
+inline void Lay(uint32_t sample, bool sourceSwapped, uint32_t* dest, bool swapped, uint32_t alpha) {
   if (alpha != 255) sample = ScaleWord(sample, alpha);
-  const uint32_t sampleAlpha = sample >> 24;
-  if (swapped) sample = __builtin_bswap32(sample);
+  const uint32_t sampleAlpha = sample >> (sourceSwapped ? 0 : 24) & 0xFF;
+  if (sourceSwapped != swapped) sample = __builtin_bswap32(sample);
   *dest = sampleAlpha == 255 ? sample : OverWord(sample, *dest, sampleAlpha);
 }
 
@@ -74,18 +75,20 @@ uint32_t Interpolate(uint32_t tl, uint32_t tr, uint32_t bl, uint32_t br, int wx,
   return out;
 }
 
-void RowPlain(const AffineSource& s, Walk w, int count, uint32_t* dest, bool swapped, uint32_t alpha) {
+// The source is taken by value: the compiler then keeps it in registers, which it cannot
+// while writes through `dest` might change it.
+void RowPlain(AffineSource s, Walk w, int count, uint32_t* dest, bool swapped, uint32_t alpha) {
   for (int i = 0; i < count; ++i, w.Step()) {
     const Corners at(s, w);
     Lay(Interpolate(at.top[at.left], at.top[at.right], at.bottom[at.left], at.bottom[at.right], w.WeightX(), w.WeightY()),
-        dest + i, swapped, alpha);
+        s.swapped, dest + i, swapped, alpha);
   }
 }
 
 #if defined(__SSE2__)
 // The same sums in 16-bit lanes: rows mixed first (at most 255 × 128, which fits a signed
 // lane), then the two columns of each channel paired and mixed by one multiply-add.
-void RowVector(const AffineSource& s, Walk w, int count, uint32_t* dest, bool swapped, uint32_t alpha) {
+void RowVector(AffineSource s, Walk w, int count, uint32_t* dest, bool swapped, uint32_t alpha) {
   const __m128i zero = _mm_setzero_si128();
   const unsigned lastX = unsigned(s.width - 1), lastY = unsigned(s.height - 1);
   for (int i = 0; i < count; ++i, w.Step()) {
@@ -107,7 +110,7 @@ void RowVector(const AffineSource& s, Walk w, int count, uint32_t* dest, bool sw
     v = _mm_unpacklo_epi16(v, _mm_srli_si128(v, 8));
     v = _mm_srli_epi32(_mm_madd_epi16(v, _mm_set1_epi32(wx << 16 | (128 - wx))), 14);
     v = _mm_packs_epi32(v, v);
-    Lay(uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(v, v))), dest + i, swapped, alpha);
+    Lay(uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(v, v))), s.swapped, dest + i, swapped, alpha);
   }
 }
 #else

@@ -12,9 +12,10 @@
 namespace vantiro {
 
 struct AffineSource {
-  const uint32_t* pixels;  // premultiplied native words
+  const uint32_t* pixels;  // premultiplied words
   std::size_t rowWords;
   int width, height;
+  bool swapped;  // the words are byte swapped native words
 };
 
 // Whether OverAffineBilinear matches pixman for `transform`: it must turn or shear, since an

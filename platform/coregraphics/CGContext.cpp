@@ -267,6 +267,7 @@ struct ImageDrawing {
   pixman_filter_t filter = PIXMAN_FILTER_BILINEAR;
   const uint32_t* pixels = nullptr;
   size_t rowWords = 0;
+  bool swapped = false;  // the pixels are byte swapped native words
   int width = 0, height = 0;
 
   void CompositeBand(std::span<const CoverageRow> rows) const {
@@ -275,7 +276,7 @@ struct ImageDrawing {
     ForEachEdgePixel(rows, [&](int x, int y) { before.push_back(*area.At(x, y)); });
 
     if (OwnAffinePath()) {
-      const vantiro::AffineSource source{pixels, rowWords, width, height};
+      const vantiro::AffineSource source{pixels, rowWords, width, height, swapped};
       for (const CoverageRow& row : rows)
         vantiro::OverAffineBilinear(source, transform, row.left - origin.left, row.y - origin.top, row.right - row.left,
                                     area.At(row.left, row.y), context.swap, MaskAlpha() >> 8);
@@ -566,10 +567,18 @@ void CGContextDrawImage(CGContextRef context, CGRect rect, CGImageRef image) {
   if (!pixman_transform_from_pixman_f_transform(&drawing.transform, &ft)) return;
   drawing.filter = IsIntegerShift(fromArea) ? PIXMAN_FILTER_NEAREST : PIXMAN_FILTER_BILINEAR;
 
-  // pixman reads a picture in native words far faster than in any other order, whatever
-  // path it takes, so a picture still sharing a raster's rows takes a native copy here.
-  drawing.pixels = vantiro::ImagePixels(image).data();
-  drawing.rowWords = width;
+  if (drawing.OwnAffinePath()) {
+    // The loop reads either order at no cost: a picture sharing a raster's rows is read there.
+    const vantiro::ImageRows source = vantiro::RowsOf(image);
+    drawing.pixels = source.base;
+    drawing.rowWords = source.rowWords;
+    drawing.swapped = source.swapped;
+  } else {
+    // pixman reads a picture in native words far faster than in any other order, whatever
+    // path it takes, so a picture still sharing a raster's rows takes a native copy here.
+    drawing.pixels = vantiro::ImagePixels(image).data();
+    drawing.rowWords = width;
+  }
   drawing.width = int(width);
   drawing.height = int(height);
 

@@ -1,5 +1,6 @@
-// The dedicated loop for turned pictures against pixman itself: random pictures, transforms,
-// destinations and clips, drawn both ways, must come out byte for byte the same.
+// The dedicated loop for turned pictures against pixman itself: random pictures (in either
+// byte order), transforms, destinations and clips, drawn both ways, must come out byte for
+// byte the same.
 #include <gtest/gtest.h>
 #include <pixman.h>
 
@@ -20,6 +21,7 @@ namespace {
 struct Case {
   int sourceWidth, sourceHeight;
   std::vector<uint32_t> source;  // native words, premultiplied
+  bool sourceSwapped;            // our loop reads them byte swapped
   int width, height;             // the destination box
   std::vector<uint32_t> dest;    // in the destination's byte order
   bool swapped;
@@ -44,6 +46,7 @@ Case RandomCase(std::mt19937& random) {
   c.sourceWidth = 1 + int(random() % 41);
   c.sourceHeight = 1 + int(random() % 29);
   for (int i = 0; i < c.sourceWidth * c.sourceHeight; ++i) c.source.push_back(RandomPremultiplied(random));
+  c.sourceSwapped = random() % 2 == 0;
   c.width = 1 + int(random() % 57);
   c.height = 1 + int(random() % 31);
   c.swapped = random() % 2 == 0;
@@ -87,8 +90,10 @@ std::vector<uint32_t> DrawnByPixman(const Case& c) {
 // Ours, row by row, each row clipped to a random span as a shape's rows are; outside the
 // spans `expected` takes back the destination's bytes.
 std::vector<uint32_t> DrawnByLoop(const Case& c, std::vector<uint32_t>& expected, std::mt19937& random) {
-  std::vector<uint32_t> out = c.dest;
-  const AffineSource source{c.source.data(), size_t(c.sourceWidth), c.sourceWidth, c.sourceHeight};
+  std::vector<uint32_t> out = c.dest, words = c.source;
+  if (c.sourceSwapped)
+    for (uint32_t& word : words) word = __builtin_bswap32(word);
+  const AffineSource source{words.data(), size_t(c.sourceWidth), c.sourceWidth, c.sourceHeight, c.sourceSwapped};
   for (int y = 0; y < c.height; ++y) {
     const int left = int(random() % unsigned(c.width)), right = left + 1 + int(random() % unsigned(c.width - left));
     OverAffineBilinear(source, c.transform, c.offsetX + left, c.offsetY + y, right - left, &out[size_t(y) * c.width + left],
