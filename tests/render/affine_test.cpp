@@ -137,12 +137,4 @@ TEST(AffineLoop, DrawsPixmansBytesForRandomTurnsScalesOffsetsAndClips) {
   SetAffineKernel(AffineKernel::kVector);
 }
 
-TEST(AffineLoop, LeavesUprightScalingToPixman) {
-  pixman_transform_t t;
-  pixman_transform_init_scale(&t, pixman_double_to_fixed(0.5), pixman_double_to_fixed(2));
-  EXPECT_FALSE(TakesAffineBilinear(t));
-  pixman_transform_init_rotate(&t, pixman_double_to_fixed(0.8), pixman_double_to_fixed(0.6));
-  EXPECT_TRUE(TakesAffineBilinear(t));
-}
-
 }  // namespace
