@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace vantiro {
@@ -72,6 +72,43 @@ std::size_t OverWordsVector(const uint32_t* from, uint32_t* to, std::size_t coun
   }
   return i;
 }
+
+// The same eight pixels at a time, on processors with AVX2 (checked when first needed):
+// the 256-bit instructions work on two 128-bit halves alike, so each step is the one above.
+#define VANTIRO_AVX2 __attribute__((target("avx2")))
+
+VANTIRO_AVX2 inline __m256i Scale(__m256i x, __m256i y) {
+  return _mm256_mulhi_epu16(_mm256_adds_epu16(_mm256_mullo_epi16(x, y), _mm256_set1_epi16(0x80)),
+                            _mm256_set1_epi16(0x101));
+}
+
+template <int kAlphaShift>
+VANTIRO_AVX2 inline __m256i Over4(__m256i s, __m256i d, __m256i opacity, bool scale) {
+  constexpr int k = kAlphaShift / 8;
+  if (scale) s = Scale(s, opacity);
+  const __m256i alpha = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s, k * 0x55), k * 0x55);
+  return _mm256_adds_epu16(s, Scale(d, _mm256_xor_si256(alpha, _mm256_set1_epi16(0xFF))));
+}
+
+template <int kAlphaShift>
+VANTIRO_AVX2 std::size_t OverWordsAvx2(const uint32_t* from, uint32_t* to, std::size_t count, uint32_t opacity) {
+  const __m256i zero = _mm256_setzero_si256(), m = _mm256_set1_epi16(int16_t(opacity));
+  const bool scale = opacity != 255;
+  std::size_t i = 0;
+  for (; i + 8 <= count; i += 8) {
+    const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(from + i));
+    const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(to + i));
+    const __m256i low = Over4<kAlphaShift>(_mm256_unpacklo_epi8(s, zero), _mm256_unpacklo_epi8(d, zero), m, scale);
+    const __m256i high = Over4<kAlphaShift>(_mm256_unpackhi_epi8(s, zero), _mm256_unpackhi_epi8(d, zero), m, scale);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + i), _mm256_packus_epi16(low, high));
+  }
+  return i;
+}
+
+bool HasAvx2() {
+  static const bool has = __builtin_cpu_supports("avx2");
+  return has;
+}
 #endif
 
 }  // namespace
@@ -79,6 +116,9 @@ std::size_t OverWordsVector(const uint32_t* from, uint32_t* to, std::size_t coun
 void OverWords(const uint32_t* from, uint32_t* to, std::size_t count, int alphaShift, uint32_t opacity) {
   std::size_t i = 0;
 #if defined(__SSE2__)
+  if (HasAvx2())
+    i = alphaShift == 0 ? OverWordsAvx2<0>(from, to, count, opacity) : OverWordsAvx2<24>(from, to, count, opacity);
+  from += i, to += i, count -= i;  // the rest, fewer than eight, or all without AVX2
   i = alphaShift == 0 ? OverWordsVector<0>(from, to, count, opacity) : OverWordsVector<24>(from, to, count, opacity);
 #endif
   for (; i < count; ++i) {
