@@ -148,7 +148,9 @@ void WillOverwrite(CGrafPtr port) {
 }
 
 bool ShareCopy(CGrafPtr from, CGrafPtr to) {
-  if (from == nullptr || to == nullptr || from == to || !to->ownsPixels || to->handedOut) return false;
+  // Only pixels the platform frees are shared: it makes the copy real before it frees them.
+  if (from == nullptr || to == nullptr || from == to || !from->ownsPixels || !to->ownsPixels || to->handedOut)
+    return false;
   const BitMap &source = from->pixMap.bits, &target = to->pixMap.bits;
   if (source.baseAddr == nullptr || source.rowBytes != target.rowBytes ||
       source.bounds.right - source.bounds.left != target.bounds.right - target.bounds.left ||
@@ -163,10 +165,14 @@ bool ShareCopy(CGrafPtr from, CGrafPtr to) {
     to->deferred.store(OpaqueGWorld::kZero);
     return true;
   }
+  try {
+    gCopies.push_back(to);
+  } catch (const std::bad_alloc&) {
+    return false;  // copied the ordinary way
+  }
+  gCopyCount.fetch_add(1);
   to->copyOf = what == OpaqueGWorld::kCopy ? from->copyOf : from;
   to->deferred.store(OpaqueGWorld::kCopy);
-  gCopies.push_back(to);
-  gCopyCount.fetch_add(1);
   return true;
 }
 
