@@ -66,9 +66,9 @@ void DisposePort(CGrafPtr port);
 // deferred contents.
 void Realize(CGrafPtr port);
 void WillOverwrite(CGrafPtr port);
-// Makes `to` a copy of all of `from` by sharing its pixels until either is written; false,
-// changing nothing, unless both are whole rasters of one size and row length that own their
-// pixels, and nobody has been given the address of those of `to`.
+// Makes `to` a copy of all of `from` by sharing its pixels until either is written. False,
+// and the caller copies, unless both are whole rasters of one size and row length that own
+// their pixels, and nobody has been given the address of those of `to`.
 bool ShareCopy(CGrafPtr from, CGrafPtr to);
 // Rasters sharing pixels in [begin, end) take their own copy now.
 void RealizeCopiesOf(const void* begin, const void* end);
