@@ -1,11 +1,10 @@
 #include "app/HostServices.h"
 
-#include <pixman.h>
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
+#include "platform/coregraphics/Bands.h"
 #include "platform/memory/Memory.h"
 #include "platform/quickdraw/Pixels.h"
 #include "platform/quickdraw/QuickDraw.h"
@@ -44,39 +43,20 @@ uint32_t* RowAt(PixMapHandle pm, const Rect& bounds, int x, int y) {
 }
 
 // Source over destination, `width` × `height` pixels, with the source scaled by opacity `a`:
-// pixman's OVER through a solid mask of that alpha. Its fast path wants native words, so
-// the rows go through a small native scratch a few at a time (where the raster's bytes are
-// the native word, straight).
+// pixman's OVER through a solid mask of that alpha, done in the rasters' own byte order in
+// one pass over each row, the rows shared out among the drawing bands.
 void BlitRows(PixMapHandle source, const Rect& sb, int sx, int sy, PixMapHandle dest, const Rect& db, int dx, int dy,
               int width, int height, int a) {
-  const pixman_color_t alpha{0, 0, 0, uint16_t(a * 257)};
-  pixman_image_t* mask = a < 255 ? pixman_image_create_solid_fill(&alpha) : nullptr;
-  if constexpr (kRasterFormat == kNativeFormat) {
-    pixman_image_t* from = pixman_image_create_bits_no_clear(kNativeFormat, width, height, RowAt(source, sb, sx, sy),
-                                                             int(GetPixRowBytes(source)));
-    pixman_image_t* to = pixman_image_create_bits_no_clear(kNativeFormat, width, height, RowAt(dest, db, dx, dy),
-                                                           int(GetPixRowBytes(dest)));
-    pixman_image_composite32(PIXMAN_OP_OVER, from, mask, to, 0, 0, 0, 0, 0, 0, width, height);
-    pixman_image_unref(to);
-    pixman_image_unref(from);
-  } else {
-    constexpr int kChunk = 16;  // rows per pass: both scratch rasters stay in the cache
-    std::vector<uint32_t> in(size_t(width) * kChunk), out(size_t(width) * kChunk);
-    pixman_image_t* from = pixman_image_create_bits_no_clear(kNativeFormat, width, kChunk, in.data(), width * 4);
-    pixman_image_t* to = pixman_image_create_bits_no_clear(kNativeFormat, width, kChunk, out.data(), width * 4);
-    for (int y = 0; y < height; y += kChunk) {
-      const int rows = std::min(kChunk, height - y);
-      for (int r = 0; r < rows; ++r) {
-        SwapPixelOrder(RowAt(source, sb, sx, sy + y + r), &in[size_t(r) * width], size_t(width));
-        SwapPixelOrder(RowAt(dest, db, dx, dy + y + r), &out[size_t(r) * width], size_t(width));
-      }
-      pixman_image_composite32(PIXMAN_OP_OVER, from, mask, to, 0, 0, 0, 0, 0, 0, width, rows);
-      for (int r = 0; r < rows; ++r) SwapPixelOrder(&out[size_t(r) * width], RowAt(dest, db, dx, dy + y + r), size_t(width));
-    }
-    pixman_image_unref(to);
-    pixman_image_unref(from);
-  }
-  if (mask != nullptr) pixman_image_unref(mask);
+  constexpr int kAlphaShift = kLittleEndian ? 0 : 24;  // alpha is the first byte in memory
+  uint32_t* to = RowAt(dest, db, dx, dy);  // first: copies sharing the output's pixels take them now
+  // The source is only read: a copy not yet made is read where its pixels still are.
+  const auto* from = reinterpret_cast<const uint32_t*>(PixelsToRead(source) + long(sy - sb.top) * GetPixRowBytes(source)) +
+                     (sx - sb.left);
+  const long fromWords = GetPixRowBytes(source) / 4, toWords = GetPixRowBytes(dest) / 4;
+  ForEachBand(size_t(height), 64, [&](size_t first, size_t last) {
+    for (size_t y = first; y < last; ++y)
+      OverWords(from + long(y) * fromWords, to + long(y) * toWords, size_t(width), kAlphaShift, uint32_t(a));
+  });
 }
 
 // Rectangles of different sizes: each destination pixel takes the source pixel its offset

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/quickdraw/Pixels.h"
+#include "platform/quickdraw/Port.h"
 #include "platform/quickdraw/Recycler.h"
 
 struct CGImage {
@@ -121,6 +122,7 @@ CGImageRef MakeSharedImage(int width, int height, const uint32_t* rows, size_t r
 }
 
 void BeforePixelWrite(const void* begin, const void* end) {
+  RealizeCopiesOf(begin, end);  // rasters may share the memory too
   if (gSharingCount.load() == 0 || begin == nullptr) return;
   std::lock_guard lock(gSharingMutex);
   for (size_t i = gSharing.size(); i-- > 0;)

@@ -23,11 +23,21 @@ Area Intersect(const Area& a, const Area& b) {
 
 Area AreaOf(const Rect& r) { return Area{r.left, r.top, r.right, r.bottom}; }
 
+bool SameArea(const Area& a, const Area& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+bool Same(const Rect& a, const Rect& b) { return SameArea(AreaOf(a), AreaOf(b)); }
+bool Within(const Rect& r, const Rect& bounds) {
+  return r.left >= bounds.left && r.top >= bounds.top && r.right <= bounds.right && r.bottom <= bounds.bottom;
+}
+
 // What drawing in `port` may touch: its raster and its clip.
 Area Drawable(CGrafPtr port) { return Intersect(AreaOf(port->pixMap.bits.bounds), AreaOf(port->clip)); }
 
-// Images still sharing these pixels take their own copy before anything is drawn here.
+// Images and rasters still sharing these pixels take their own copy before anything is
+// drawn here, and the raster's own deferred contents are written first.
 void BeforeWrite(const BitMap& bits) {
+  vantiro::Realize(bits.port);
   vantiro::BeforePixelWrite(bits.baseAddr, bits.baseAddr + long(bits.bounds.bottom - bits.bounds.top) * bits.rowBytes);
 }
 
@@ -72,6 +82,9 @@ void FillArea(CGrafPtr port, const Rect* r, int16_t mode) {
   if (r == nullptr) return;
   const Area area = Intersect(Drawable(port), AreaOf(*r));
   if (area.Empty()) return;
+  // Painting the whole raster with a copy mode leaves nothing of what it held.
+  if (SameArea(area, AreaOf(port->pixMap.bits.bounds)) && (mode == patCopy || mode == srcCopy))
+    vantiro::WillOverwrite(port);
   BeforeWrite(port->pixMap.bits);
   for (int y = area.top; y < area.bottom; ++y) PenRun(port, mode, area.left, y, area.right - area.left);
 }
@@ -155,6 +168,14 @@ void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect,
   Area target = Intersect(AreaOf(dstBits->bounds), AreaOf(*dstRect));
   if (dstBits->port != nullptr) target = Intersect(target, AreaOf(dstBits->port->clip));
   if (target.Empty()) return;
+  vantiro::Realize(srcBits->port);
+  // Copying one to one from inside the source over all of the destination leaves nothing of
+  // what that held; a whole raster copied so over another of its size is shared until
+  // either is written.
+  if (sw == dw && sh == dh && Within(*srcRect, srcBits->bounds) && SameArea(target, AreaOf(dstBits->bounds))) {
+    if (Same(*srcRect, srcBits->bounds) && vantiro::ShareCopy(srcBits->port, dstBits->port)) return;
+    vantiro::WillOverwrite(dstBits->port);
+  }
   BeforeWrite(*dstBits);
 
   // Nearest source pixel of each destination column and row (centre to centre).

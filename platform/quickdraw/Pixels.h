@@ -42,6 +42,33 @@ void FillPixels(uint32_t* to, std::size_t count, uint32_t word);
 // Whether the byte at `alphaShift` is 255 in every one of `count` words.
 bool AllOpaque(const uint32_t* words, std::size_t count, int alphaShift);
 
+// Every byte of `word` times `m` / 255, rounded as pixman rounds it.
+constexpr uint32_t ScaleWord(uint32_t word, uint32_t m) {
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const uint32_t t = (word >> shift & 0xFF) * m + 0x80;
+    out |= ((t >> 8) + t) >> 8 << shift;
+  }
+  return out;
+}
+
+// pixman's OVER on one premultiplied word, in either byte order: each byte becomes
+// s + d × (255 − `sourceAlpha`) / 255, saturated.
+constexpr uint32_t OverWord(uint32_t s, uint32_t d, uint32_t sourceAlpha) {
+  if (sourceAlpha == 255) return s;
+  const uint32_t kept = ScaleWord(d, 255 - sourceAlpha);
+  uint32_t out = 0;
+  for (int shift = 0; shift < 32; shift += 8) {
+    const uint32_t sum = (kept >> shift & 0xFF) + (s >> shift & 0xFF);
+    out |= (sum > 255 ? 255 : sum) << shift;
+  }
+  return out;
+}
+
+// `count` words of `from`, scaled by `opacity` (0-255), laid over `to` with OVER, pixman's
+// bytes in one pass; both in one byte order, their alpha byte at `alphaShift` (0 or 24).
+void OverWords(const uint32_t* from, uint32_t* to, std::size_t count, int alphaShift, uint32_t opacity);
+
 constexpr uint32_t NativeWord(uint8_t a, uint8_t r, uint8_t g, uint8_t b) {
   return uint32_t(a) << 24 | uint32_t(r) << 16 | uint32_t(g) << 8 | b;
 }

@@ -1,10 +1,13 @@
 // Ports and GWorlds: creation, the current port and device, pixel maps, port state and the
 // rectangle helpers.
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <mutex>
 #include <new>
+#include <vector>
 
 #include "platform/coregraphics/CGImage.h"
 #include "platform/memory/Memory.h"
@@ -40,12 +43,12 @@ vantiro::Recycler<PixelBlock>& KeptPixels() {
   return *kept;
 }
 
-// Cleared pixel memory, from a recently disposed raster where one fits.
-Ptr NewPixels(long bytes) {
+// Pixel memory from a recently disposed raster where one fits (`*recycled`: it holds what
+// it held), else new cleared memory.
+Ptr NewPixels(long bytes, bool* recycled) {
   PixelBlock block;
-  if (!KeptPixels().Take(std::size_t(bytes), block)) return NewPtrClear(bytes);
-  std::memset(block.get(), 0, std::size_t(bytes));
-  return block.release();
+  *recycled = KeptPixels().Take(std::size_t(bytes), block);
+  return *recycled ? block.release() : NewPtrClear(bytes);
 }
 
 // Rows start on 16-byte boundaries, which the compositor's vector code likes.
@@ -62,6 +65,44 @@ PixMap* Deref(PixMapHandle pm) { return pm != nullptr ? *pm : nullptr; }
 int16_t Clamp16(int value) {
   return static_cast<int16_t>(std::clamp(value, int(std::numeric_limits<int16_t>::min()),
                                          int(std::numeric_limits<int16_t>::max())));
+}
+
+// Deferred contents. A raster made from recycled memory is cleared only once something
+// looks at it, and a whole raster copied one to one into another of its size is shared
+// until either is written (copy on write): the render pass copies whole frames that are
+// then painted over whole, or only read. Images work the same way (CGImage.cpp), and the
+// same hook, BeforePixelWrite, runs before anything writes into a raster's memory.
+std::mutex gDeferredMutex;
+std::vector<OpaqueGWorld*> gCopies;  // rasters sharing another's pixels
+std::atomic<long> gCopyCount{0};     // lets writes skip the lock while there are none
+
+void ForgetCopyLocked(OpaqueGWorld* port) {
+  if (port->deferred.load() == OpaqueGWorld::kCopy) {
+    gCopies.erase(std::find(gCopies.begin(), gCopies.end(), port));
+    gCopyCount.fetch_sub(1);
+    port->copyOf = nullptr;
+  }
+  port->deferred.store(OpaqueGWorld::kInPixels);
+}
+
+void RealizeLocked(OpaqueGWorld* port) {
+  const BitMap& bits = port->pixMap.bits;
+  switch (port->deferred.load()) {
+    case OpaqueGWorld::kInPixels: return;
+    case OpaqueGWorld::kZero: std::memset(bits.baseAddr, 0, std::size_t(RasterBytes(bits))); break;
+    case OpaqueGWorld::kCopy:
+      std::memcpy(bits.baseAddr, port->copyOf->pixMap.bits.baseAddr, std::size_t(RasterBytes(bits)));
+      break;
+  }
+  ForgetCopyLocked(port);
+}
+
+void RealizeCopiesOfLocked(const void* begin, const void* end) {
+  for (std::size_t i = gCopies.size(); i-- > 0;) {
+    const BitMap& shared = gCopies[i]->copyOf->pixMap.bits;
+    if (shared.baseAddr < static_cast<const char*>(end) && begin < shared.baseAddr + RasterBytes(shared))
+      RealizeLocked(gCopies[i]);
+  }
 }
 
 }  // namespace
@@ -86,10 +127,70 @@ void DisposePort(CGrafPtr port) {
   if (port->ownsPixels) {
     const BitMap& bits = port->pixMap.bits;
     vantiro::BeforePixelWrite(bits.baseAddr, bits.baseAddr + RasterBytes(bits));  // images keep their pixels
+    WillOverwrite(port);
     KeptPixels().Keep(PixelBlock(bits.baseAddr));
   }
   delete port;
   --gLivePorts;
+}
+
+void Realize(CGrafPtr port) {
+  if (port == nullptr || port->deferred.load() == OpaqueGWorld::kInPixels) return;
+  std::lock_guard lock(gDeferredMutex);
+  RealizeLocked(port);
+}
+
+void WillOverwrite(CGrafPtr port) {
+  if (port == nullptr || port->deferred.load() == OpaqueGWorld::kInPixels) return;
+  std::lock_guard lock(gDeferredMutex);
+  ForgetCopyLocked(port);
+}
+
+bool ShareCopy(CGrafPtr from, CGrafPtr to) {
+  // Only pixels the platform frees are shared: it makes the copy real before it frees them.
+  if (from == nullptr || to == nullptr || from == to || !from->ownsPixels || !to->ownsPixels || to->handedOut)
+    return false;
+  const BitMap &source = from->pixMap.bits, &target = to->pixMap.bits;
+  if (source.baseAddr == nullptr || source.rowBytes != target.rowBytes ||
+      source.bounds.right - source.bounds.left != target.bounds.right - target.bounds.left ||
+      source.bounds.bottom - source.bounds.top != target.bounds.bottom - target.bounds.top)
+    return false;
+  std::lock_guard lock(gDeferredMutex);
+  RealizeCopiesOfLocked(target.baseAddr, target.baseAddr + RasterBytes(target));  // they keep the old pixels
+  ForgetCopyLocked(to);
+  // A copy of a raster whose own contents are deferred is deferred the same way.
+  const auto what = from->deferred.load();
+  if (what == OpaqueGWorld::kZero) {
+    to->deferred.store(OpaqueGWorld::kZero);
+    return true;
+  }
+  try {
+    gCopies.push_back(to);
+  } catch (const std::bad_alloc&) {
+    return false;  // copied the ordinary way
+  }
+  gCopyCount.fetch_add(1);
+  to->copyOf = what == OpaqueGWorld::kCopy ? from->copyOf : from;
+  to->deferred.store(OpaqueGWorld::kCopy);
+  return true;
+}
+
+void RealizeCopiesOf(const void* begin, const void* end) {
+  if (gCopyCount.load() == 0 || begin == nullptr) return;
+  std::lock_guard lock(gDeferredMutex);
+  RealizeCopiesOfLocked(begin, end);
+}
+
+const uint8_t* PixelsToRead(PixMapHandle pm) {
+  const PixMap* map = Deref(pm);
+  if (map == nullptr) return nullptr;
+  CGrafPtr port = map->bits.port;
+  if (port != nullptr && port->deferred.load() == OpaqueGWorld::kCopy) {
+    std::lock_guard lock(gDeferredMutex);
+    if (port->deferred.load() == OpaqueGWorld::kCopy) return reinterpret_cast<const uint8_t*>(port->copyOf->pixMap.bits.baseAddr);
+  }
+  Realize(port);
+  return reinterpret_cast<const uint8_t*>(map->bits.baseAddr);
 }
 
 }  // namespace vantiro
@@ -106,7 +207,8 @@ OSErr NewGWorld(GWorldPtr* offscreenGWorld, int16_t pixelDepth, const Rect* boun
   if (width <= 0 || height <= 0) return paramErr;
 
   const long rowBytes = RowBytesFor(width);
-  Ptr pixels = NewPixels(rowBytes * height);
+  bool recycled = false;
+  Ptr pixels = NewPixels(rowBytes * height, &recycled);
   if (pixels == nullptr) return memFullErr;
   auto* world = new (std::nothrow) OpaqueGWorld();
   if (world == nullptr) {
@@ -116,6 +218,7 @@ OSErr NewGWorld(GWorldPtr* offscreenGWorld, int16_t pixelDepth, const Rect* boun
   AttachPixels(world, pixels, rowBytes, *boundsRect);
   world->offscreen = true;
   world->ownsPixels = true;
+  if (recycled) world->deferred.store(OpaqueGWorld::kZero);
   ++gLivePorts;
   *offscreenGWorld = world;
   return noErr;
@@ -158,6 +261,10 @@ Ptr GetPixBaseAddr(PixMapHandle pm) {
   const PixMap* map = Deref(pm);
   if (map == nullptr) return nullptr;
   // Whoever asks may write through the pointer: images sharing the pixels take a copy.
+  if (CGrafPtr port = map->bits.port) {
+    vantiro::Realize(port);
+    port->handedOut = true;
+  }
   vantiro::BeforePixelWrite(map->bits.baseAddr, map->bits.baseAddr + RasterBytes(map->bits));
   return map->bits.baseAddr;
 }

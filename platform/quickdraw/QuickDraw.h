@@ -111,6 +111,11 @@ Boolean PtInRect(Point pt, const Rect* r);
 
 namespace vantiro {
 
+// The pixels of a pixel map, for reading only and only until anything is drawn: a raster
+// still sharing the pixels of another it was copied from answers with those, which have
+// the same row length.
+const uint8_t* PixelsToRead(PixMapHandle pm);
+
 // Drawing is bracketed: remember the current port and device, make the target current,
 // draw, restore. A scope remembers on creation (making `target` current if given) and
 // restores on every way out.
