@@ -5,7 +5,6 @@
 #include <pixman.h>
 
 #include <cmath>
-#include <numbers>
 #include <random>
 #include <string>
 #include <vector>
@@ -54,13 +53,16 @@ Case RandomCase(std::mt19937& random) {
   c.offsetX = int(random() % 200) - 100;
   c.offsetY = int(random() % 200) - 100;
   c.alpha = random() % 3 == 0 ? uint16_t(random() % 65536) : 65535;
-  const double angle = uniform(0, 2 * std::numbers::pi), sx = std::exp(uniform(-1.6, 1.6)),
-               sy = std::exp(uniform(-1.6, 1.6));
+  // Any direction, as a unit vector: the PowerPC libm's sincos uses an instruction qemu-user lacks.
+  double cos = 0, sin = 0;
+  while (std::hypot(cos, sin) < 0.1) cos = uniform(-1, 1), sin = uniform(-1, 1);
+  const double length = std::hypot(cos, sin), sx = std::exp(uniform(-1.6, 1.6)), sy = std::exp(uniform(-1.6, 1.6));
+  cos /= length, sin /= length;
   pixman_f_transform f{};
-  f.m[0][0] = std::cos(angle) / sx;
-  f.m[0][1] = random() % 8 == 0 ? 0 : -std::sin(angle) / sx;
-  f.m[1][0] = std::sin(angle) / sy;
-  f.m[1][1] = std::cos(angle) / sy;
+  f.m[0][0] = cos / sx;
+  f.m[0][1] = random() % 8 == 0 ? 0 : -sin / sx;
+  f.m[1][0] = sin / sy;
+  f.m[1][1] = cos / sy;
   f.m[0][2] = uniform(-60, 60);
   f.m[1][2] = uniform(-60, 60);
   f.m[2][2] = 1;
