@@ -1,5 +1,5 @@
-// The Y'CbCr 4:2:0 conversions against the matrix formulas worked out here in floating
-// point, and against swscale, whose output users got before.
+// The Y'CbCr 4:2:0 conversions against the matrix formulas worked out here in floating point,
+// and pictures read and written through them.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "app/media/Colour.h"
-#include "app/media/Ffmpeg.h"
+#include "app/media/VideoReader.h"
 #include "tests/app/TestClips.h"
 #include "tests/testlib/Png.h"
 #include "tests/testlib/ScratchFolder.h"
@@ -22,10 +22,10 @@ using colour::Matrix;
 namespace {
 
 struct Planes {
-  int width, height, chromaWidth, chromaHeight;
+  int chromaWidth, chromaHeight;
   std::vector<uint8_t> y, cb, cr;
   Planes(int w, int h)
-      : width(w), height(h), chromaWidth((w + 1) / 2), chromaHeight((h + 1) / 2),
+      : chromaWidth((w + 1) / 2), chromaHeight((h + 1) / 2),
         y(std::size_t(w) * h), cb(std::size_t(chromaWidth) * chromaHeight), cr(cb.size()),
         data{y.data(), cb.data(), cr.data()}, stride{w, chromaWidth, chromaWidth} {}
   Planes(const Planes&) = delete;
@@ -134,62 +134,6 @@ TEST(Colour, EncodesAsTheMatrixSaysWithChromaTheMeanOfItsBlock) {
     }
 }
 
-// Colours that change fast but smoothly, as in video: chroma sited half a pixel off
-// would differ by several units here, while filters that differ only in sharpness agree.
-std::vector<uint8_t> Scene(int w, int h) {
-  std::vector<uint8_t> argb(std::size_t(w) * h * 4);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      uint8_t* p = &argb[4 * (std::size_t(y) * w + x)];
-      p[0] = 255;
-      p[1] = uint8_t(128 + 120 * std::sin(x * 0.15 + y * 0.02));
-      p[2] = uint8_t(128 + 120 * std::sin(y * 0.15 - x * 0.02));
-      p[3] = uint8_t(128 + 120 * std::cos(x * 0.11 + y * 0.11));
-    }
-  return argb;
-}
-
-int MaxDifference(const uint8_t* a, const uint8_t* b, std::size_t n) {
-  int worst = 0;
-  for (std::size_t i = 0; i < n; ++i) worst = std::max(worst, std::abs(a[i] - b[i]));
-  return worst;
-}
-
-// What the reader and the writer used swscale for, compared with a tolerance. swscale's
-// own reading of limited range runs about a unit dark, up to three.
-TEST(Colour, MatchesWhatSwscaleGaveForYuv420AndFullRangeYuv420) {
-  av_log_set_level(AV_LOG_QUIET);
-  constexpr int w = 160, h = 90;
-  const auto source = Scene(w, h);
-  for (const auto& [format, fullRange] : {std::pair{AV_PIX_FMT_YUV420P, false}, {AV_PIX_FMT_YUVJ420P, true}}) {
-    const Encoding e{Matrix::kBt601, fullRange};
-    SwsContext* encoder = sws_getContext(w, h, AV_PIX_FMT_ARGB, w, h, format,
-                                         SWS_BICUBIC | SWS_ACCURATE_RND | SWS_FULL_CHR_H_INT, nullptr, nullptr,
-                                         nullptr);
-    SwsContext* decoder = sws_getContext(w, h, format, w, h, AV_PIX_FMT_ARGB, SWS_BICUBIC, nullptr, nullptr, nullptr);
-    ASSERT_TRUE(encoder != nullptr && decoder != nullptr);
-    Planes theirs(w, h), ours(w, h);
-    const uint8_t* in[4] = {source.data()};
-    const int inStride[4] = {4 * w};
-    sws_scale(encoder, in, inStride, 0, h, theirs.data, theirs.stride);
-    colour::ArgbToYuv420(source.data(), 4L * w, w, h, e, ours.data, ours.stride);
-    EXPECT_LE(MaxDifference(theirs.y.data(), ours.y.data(), ours.y.size()), 1);
-    EXPECT_LE(MaxDifference(theirs.cb.data(), ours.cb.data(), ours.cb.size()), 2);
-    EXPECT_LE(MaxDifference(theirs.cr.data(), ours.cr.data(), ours.cr.size()), 2);
-
-    // Both decode the same planes: swscale's.
-    std::vector<uint8_t> want(std::size_t(w) * h * 4), got(want.size());
-    uint8_t* out[4] = {want.data()};
-    sws_scale(decoder, theirs.data, theirs.stride, 0, h, out, inStride);
-    colour::Yuv420ToArgb(theirs.data, theirs.stride, w, h, e, got.data(), 4L * w);
-    const int worst = MaxDifference(want.data(), got.data(), got.size());
-    EXPECT_LE(worst, 3) << (fullRange ? "full range" : "limited range");
-    if (worst > 3) SaveArgb(std::string("swscale-") + (fullRange ? "full" : "limited"), w, h, got);
-    sws_freeContext(encoder);
-    sws_freeContext(decoder);
-  }
-}
-
 }  // namespace
 
 // What a file says of its colours and what its planes hold must agree, both ways: written
@@ -210,24 +154,16 @@ TEST(Colour, FilesAreWrittenAndReadInTheMatrixTheyAreTaggedWith) {
     const std::string name = NameOf({c.matrix, false}, c.w, c.h) + (c.ours ? "-ours" : "-tagged");
     SCOPED_TRACE(name);
     const std::string clip = (folder / (name + ".mp4")).string(), raw = (folder / "planes.yuv").string();
-    const Formula f({c.matrix, false});
-    double ycc[3];
-    f.ToYcc(kRgb[0], kRgb[1], kRgb[2], ycc);
     if (c.ours) {
       test::WriteClip(clip, {c.w, c.h, 1, 25, 0}, [&](int, uint8_t* argb) {
         for (int i = 0; i < c.w * c.h; ++i) argb[4 * i] = 255, std::copy(kRgb, kRgb + 3, argb + 4 * i + 1);
       });
       const std::string tag = c.matrix == Matrix::kBt709 ? "bt709" : "smpte170m";
       EXPECT_EQ(run("ffprobe -v error -show_entries stream=color_space -of csv=p=0 " + clip + " | grep -qx " + tag), 0);
-      ASSERT_EQ(run("ffmpeg -v error -y -i " + clip + " -f rawvideo -pix_fmt yuv420p " + raw), 0);
-      const std::string planes = test::ReadFile(raw);
-      ASSERT_EQ(planes.size(), std::size_t(c.w) * c.h * 3 / 2);
-      const std::size_t centre = std::size_t(c.h / 2) * c.w + c.w / 2,
-                        chroma = std::size_t(c.w) * c.h + std::size_t(c.h / 4) * (c.w / 2) + c.w / 4;
-      EXPECT_NEAR(uint8_t(planes[centre]), ycc[0], 2);
-      EXPECT_NEAR(uint8_t(planes[chroma]), ycc[1], 2);
-      EXPECT_NEAR(uint8_t(planes[chroma + std::size_t(c.w) * c.h / 4]), ycc[2], 2);
     } else {
+      const Formula f({c.matrix, false});
+      double ycc[3];
+      f.ToYcc(kRgb[0], kRgb[1], kRgb[2], ycc);
       std::string planes(std::size_t(c.w) * c.h, char(std::lround(ycc[0])));
       planes.append(std::size_t(c.w) * c.h / 4, char(std::lround(ycc[1])));
       planes.append(std::size_t(c.w) * c.h / 4, char(std::lround(ycc[2])));
@@ -241,5 +177,40 @@ TEST(Colour, FilesAreWrittenAndReadInTheMatrixTheyAreTaggedWith) {
     const std::vector<uint8_t> back = test::ReadPicture(clip, 0, c.w, c.h);
     const uint8_t* pixel = &back[4 * (std::size_t(c.h / 2) * c.w + c.w / 2)];
     for (int ch = 0; ch < 3; ++ch) EXPECT_NEAR(pixel[ch + 1], kRgb[ch], 4) << "channel " << ch;
+  }
+}
+
+// A clip whose display matrix turns it is read already turned, converted and turned a band
+// of rows at a time: the picture must be the unturned one turned whole, to the byte.
+TEST(TurnedClip, ReadsAsItsUnturnedPictureTurnedWholeForEveryQuarter) {
+  // 70 rows: four bands of 16 and a short one; 98 columns: blocks of 4 and two more.
+  constexpr int kW = 98, kH = 70;
+  test::ScratchFolder dir;
+  const std::string plain = (dir / "plain.mp4").string();
+  const std::string make = "ffmpeg -v error -y -f lavfi -i testsrc2=s=98x70:d=0.04 -c:v libx264 -pix_fmt yuv420p ";
+  ASSERT_EQ(std::system((make + plain).c_str()), 0);
+  const std::vector<uint8_t> unturned = test::ReadPicture(plain, 0, kW, kH);
+  for (const int degrees : {90, 180, 270}) {
+    const std::string phone = (dir / ("phone" + std::to_string(degrees) + ".mp4")).string();
+    ASSERT_EQ(std::system(("ffmpeg -v error -y -i " + plain + " -c copy -metadata:s:v:0 rotate=" +
+                           std::to_string(degrees) + " " + phone).c_str()), 0);
+    std::string error;
+    const auto reader = VideoReader::Open(phone, &error);
+    ASSERT_NE(reader, nullptr) << error;
+    const int w = degrees == 180 ? kW : kH, h = degrees == 180 ? kH : kW;
+    ASSERT_EQ(reader->info().width, w) << degrees;
+    ASSERT_EQ(reader->info().height, h) << degrees;
+    std::vector<uint8_t> got(4 * std::size_t(w) * h), want(got.size());
+    ASSERT_TRUE(reader->ReadFrame(0, w, h, true, got.data(), 4L * w, &error)) << error;
+    // The tag, like the display matrix FFmpeg makes of it, turns counter-clockwise.
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        // Where pixel (x, y) of the turned picture lies in the unturned one.
+        const int ux = degrees == 90 ? kW - 1 - y : degrees == 180 ? kW - 1 - x : y;
+        const int uy = degrees == 90 ? x : degrees == 180 ? kH - 1 - y : kH - 1 - x;
+        std::copy_n(&unturned[4 * (std::size_t(uy) * kW + ux)], 4, &want[4 * (std::size_t(y) * w + x)]);
+      }
+    EXPECT_TRUE(got == want) << "turned " << degrees << " degrees";
+    if (got != want) SaveArgb("turned-" + std::to_string(degrees), w, h, got);
   }
 }
