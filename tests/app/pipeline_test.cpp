@@ -1,6 +1,5 @@
 // The render pipeline in one process: frames read ahead on the decoder thread are the
-// frames a direct read gives, a failure on any of the three threads ends the render with
-// one error and no output, a cancelled render stops, and every raster comes back.
+// frames a direct read gives; a failure or a cancel ends the render cleanly.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -64,7 +63,8 @@ TEST_F(PipelineTest, FramesReadAheadAreTheFramesADirectReadGives) {
       ahead.Return(r);
     }
     // Not ahead: behind the reading, outside the range, another size or quality.
-    for (auto [n, w, quality] : {std::tuple{10, kW, true}, {4, kW, true}, {35, kW, true}, {22, 32, true}, {22, kW, false}}) {
+    for (auto [n, w, quality] :
+         {std::tuple{10, kW, true}, {4, kW, true}, {35, kW, true}, {22, 32, true}, {22, kW, false}}) {
       EXPECT_EQ(ahead.Take(n, w, kH, quality, &error), nullptr) << n;
       EXPECT_EQ(error, "") << n;
     }
@@ -87,88 +87,55 @@ TEST_F(PipelineTest, AFileThatCannotGrowFailsTheRunWithOneLineAndLeavesNothing) 
   EXPECT_EQ(Listing(dir.path()), std::vector<std::string>{"clip.mp4"}) << "only the clip is left";
 }
 
-class RenderPipelineTest : public PipelineTest {
- protected:
-  std::unique_ptr<Plugin> plugin;
-  void SetUp() override {
-    PipelineTest::SetUp();
-    std::string error;
-    plugin = Plugin::Load(VANTIRO_TEST_BUNDLE, &error);
-    ASSERT_NE(plugin, nullptr) << error;
-  }
-  RenderRequest Request(const std::string& output) {
-    RenderRequest r;
-    r.input = clip;
-    r.output = (dir / output).string();
-    r.filter.fadeInFrames = 8;
-    r.filter.fadeOutFrames = 8;
-    return r;
-  }
-};
-
-TEST_F(RenderPipelineTest, AWholeRenderHoldsAFewRastersAndGivesAllBack) {
-  auto request = Request("out.mp4");
-  const long ports = VantiroLivePortCount();
-  long most = 0;
-  request.onFrame = [&](int64_t, const uint8_t*, const uint8_t*, long) {
-    most = std::max(most, VantiroLivePortCount() - ports);
-  };
-  RenderReport report;
-  std::string error;
-  ASSERT_TRUE(Render(*plugin, request, &report, &error)) << error;
-  EXPECT_EQ(report.frames, kFrames);
-  // Four for decoding, five for encoding, the onFrame copy and the plug-in's own buffers.
-  EXPECT_LE(most, 16) << "frames are not queued up";
-  EXPECT_EQ(VantiroLivePortCount(), ports);
-  EXPECT_TRUE(fs::exists(dir / "out.mp4"));
-}
-
-TEST_F(RenderPipelineTest, AFailureOnAnyThreadEndsTheRenderWithOneErrorAndNoOutput) {
+// A failure on any of the three threads, or a cancel, ends the render with one error, gives
+// every raster back and leaves no output; until then the render holds only a few rasters.
+TEST_F(PipelineTest, AFailureOrACancelEndsTheRenderWithOneErrorAndNoOutput) {
   const struct {
-    const char* thread;
+    const char* what;
     RenderRequest::Faults faults;
+    int cancelAt;
     const char* says;
+    int64_t mostFrames;
   } cases[] = {
-      {"decoder", {.decode = 12}, "cannot decode frame 12 of "},
-      {"plug-in", {.mixAudio = 12}, "the filter failed on frame 12: failed"},
-      {"encoder", {.encode = 12}, "cannot write frame 12"},
+      {"decoder", {.decode = 12}, -1, "cannot decode frame 12 of ", 12},
+      {"plug-in", {.mixAudio = 12}, -1, "the filter failed on frame 12: failed", 12},
+      // The encoder fails behind the plug-in, by at most the frames it holds.
+      {"encoder", {.encode = 12}, -1, "cannot write frame 12", 12 + 5},
+      {"cancel at the start", {}, 0, "interrupted", 1},
+      {"cancel in the middle", {}, 10, "interrupted", 11},
+      {"cancel at the last frame", {}, kFrames - 1, "interrupted", kFrames},
   };
+  std::string error;
+  const auto plugin = Plugin::Load(VANTIRO_TEST_BUNDLE, &error);
+  ASSERT_NE(plugin, nullptr) << error;
   const auto before = Listing(dir.path());
   for (const auto& c : cases) {
     for (const char* output : {"out.mp4", "seq.png"}) {
-      auto request = Request(output);
+      SCOPED_TRACE(std::string(c.what) + ", " + output);
+      RenderRequest request;
+      request.input = clip;
+      request.output = (dir / output).string();
+      request.filter.fadeInFrames = request.filter.fadeOutFrames = 8;
       request.faults = c.faults;
       const long ports = VantiroLivePortCount();
+      long most = 0;
+      std::atomic<bool> cancel{false};
+      request.cancel = &cancel;
+      request.onFrame = [&](int64_t n, const uint8_t*, const uint8_t*, long) {
+        most = std::max(most, VantiroLivePortCount() - ports);
+        if (n == c.cancelAt) cancel = true;
+      };
       RenderReport report;
-      std::string error;
-      EXPECT_FALSE(Render(*plugin, request, &report, &error)) << c.thread << " " << output;
-      EXPECT_EQ(error.find(c.says), 0u) << c.thread << " " << output << ": " << error;
+      error.clear();
+      EXPECT_FALSE(Render(*plugin, request, &report, &error));
+      EXPECT_EQ(error.find(c.says), 0u) << error;
       EXPECT_EQ(error.find('\n'), std::string::npos) << error;
-      // The encoder fails behind the plug-in, by at most the frames it holds.
-      EXPECT_LE(report.frames, 12 + 5) << c.thread << " " << output << ": the render went on";
-      EXPECT_EQ(VantiroLivePortCount(), ports) << c.thread << " " << output;
-      EXPECT_EQ(Listing(dir.path()), before) << c.thread << " " << output << " left a partial output";
+      EXPECT_LE(report.frames, c.mostFrames) << "the render went on";
+      // Four for decoding, five for encoding, the onFrame copy and the plug-in's own buffers.
+      EXPECT_LE(most, 16) << "frames are queued up";
+      EXPECT_EQ(VantiroLivePortCount(), ports);
+      EXPECT_EQ(Listing(dir.path()), before) << "a partial output is left";
     }
-  }
-}
-
-TEST_F(RenderPipelineTest, ACancelledRenderStopsWithinAFrameAndLeavesNothing) {
-  const auto before = Listing(dir.path());
-  for (const int at : {0, 10, kFrames - 1}) {
-    auto request = Request("out.mp4");
-    std::atomic<bool> cancel{false};
-    request.cancel = &cancel;
-    request.onFrame = [&](int64_t n, const uint8_t*, const uint8_t*, long) {
-      if (n == at) cancel = true;
-    };
-    const long ports = VantiroLivePortCount();
-    RenderReport report;
-    std::string error;
-    EXPECT_FALSE(Render(*plugin, request, &report, &error)) << at;
-    EXPECT_EQ(error, "interrupted") << at;
-    EXPECT_LE(report.frames, at + 1);
-    EXPECT_EQ(VantiroLivePortCount(), ports) << at;
-    EXPECT_EQ(Listing(dir.path()), before) << at;
   }
 }
 
