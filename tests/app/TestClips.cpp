@@ -47,13 +47,15 @@ std::vector<uint8_t> ReadPicture(const std::string& path, int64_t n, int width, 
   std::string error;
   auto reader = VideoReader::Open(path, &error);
   std::vector<uint8_t> p(4 * static_cast<std::size_t>(width) * height);
-  EXPECT_TRUE(reader && reader->ReadFrame(n, width, height, true, p.data(), 4L * width, &error)) << path << ": " << error;
+  EXPECT_TRUE(reader && reader->ReadFrame(n, width, height, true, p.data(), 4L * width, &error))
+      << path << ": " << error;
   return p;
 }
 
 int MaxDifference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
   int worst = a.size() == b.size() ? 0 : 255;
-  for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) worst = std::max(worst, std::abs(int(a[i]) - int(b[i])));
+  for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+    worst = std::max(worst, std::abs(int(a[i]) - int(b[i])));
   return worst;
 }
 

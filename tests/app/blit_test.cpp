@@ -84,7 +84,9 @@ TEST(Blit, TouchesOnlyTheOverlapOfBothRastersAndTheRectangle) {
 }
 
 TEST(Blit, RectanglesOfDifferentSizesSampleTheNearestPixel) {
-  const Raster source(4, 2, [](int x, int y, uint8_t* p) { p[0] = 255, p[1] = uint8_t(x * 60), p[2] = uint8_t(y * 100), p[3] = 0; });
+  const Raster source(4, 2, [](int x, int y, uint8_t* p) {
+    p[0] = 255, p[1] = uint8_t(x * 60), p[2] = uint8_t(y * 100), p[3] = 0;
+  });
   const Raster dest(8, 4, [](int, int, uint8_t* p) { p[0] = p[1] = p[2] = p[3] = 0; });
   ASSERT_EQ(Blit(source, dest, Rect{0, 0, 2, 4}, Rect{0, 0, 4, 8}, 255), kPluginOK);
   for (int y = 0; y < 4; ++y)
