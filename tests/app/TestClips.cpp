@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "app/media/MediaWriter.h"
@@ -26,8 +25,9 @@ void WriteClip(const std::string& path, const ClipShape& shape, const PaintFrame
   std::vector<uint8_t> picture(static_cast<std::size_t>(shape.width) * shape.height * 4);
   const int samples = 48000 / shape.fps;
   std::vector<float> sound(2 * static_cast<std::size_t>(samples));
+  std::fill(picture.begin(), picture.end(), 128);
   for (int n = 0; n < shape.frames; ++n) {
-    paint(n, picture.data());
+    if (paint) paint(n, picture.data());
     ASSERT_TRUE(writer->WriteVideo(picture.data(), shape.width * 4L, &error)) << error;
     if (!s.withAudio) continue;
     for (int i = 0; i < samples; ++i)
@@ -35,12 +35,6 @@ void WriteClip(const std::string& path, const ClipShape& shape, const PaintFrame
     ASSERT_TRUE(writer->WriteAudio(sound.data(), samples, &error)) << error;
   }
   ASSERT_TRUE(writer->Finish(&error)) << error;
-}
-
-void WriteFlatClip(const std::string& path, const ClipShape& shape) {
-  WriteClip(path, shape, [&](int, uint8_t* argb) {
-    std::memset(argb, 128, static_cast<std::size_t>(shape.width) * shape.height * 4);
-  });
 }
 
 std::vector<uint8_t> ReadPicture(const std::string& path, int64_t n, int width, int height) {

@@ -18,11 +18,9 @@ struct ClipShape {
 // Paints frame `n` into a 32-bit ARGB raster of the clip's size, rows packed.
 using PaintFrame = std::function<void(int n, uint8_t* argb)>;
 
-// Writes the clip (any extension the writer knows); a failure fails the calling test.
-void WriteClip(const std::string& path, const ClipShape& shape, const PaintFrame& paint);
-
-// A clip whose every frame is one flat grey: quick to write and to render.
-void WriteFlatClip(const std::string& path, const ClipShape& shape);
+// Writes the clip (any extension the writer knows), by default every frame one flat grey;
+// a failure fails the calling test.
+void WriteClip(const std::string& path, const ClipShape& shape, const PaintFrame& paint = {});
 
 // Frame n of a video or picture file at width × height, ARGB rows packed; a failure fails
 // the calling test.

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "tests/app/TestClips.h"
@@ -41,28 +42,26 @@ class Background {
     _exit(127);
   }
   ~Background() {
-    if (pid_ > 0 && !reaped_) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
+    if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
   }
   // Waits (up to a minute) until `ready` holds while the program still runs.
   bool WaitFor(const std::function<bool()>& ready) {
     for (int i = 0; i < 6000; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
       if (ready()) return true;
-      if (waitpid(pid_, &status_, WNOHANG) == pid_) return reaped_ = true, false;
+      if (waitpid(pid_, nullptr, WNOHANG) == pid_) return pid_ = -1, false;
     }
     return false;
   }
   int Stop(int signal) {
+    int status = 0;
     kill(pid_, signal);
-    waitpid(pid_, &status_, 0);
-    reaped_ = true;
-    return status_;
+    waitpid(std::exchange(pid_, -1), &status, 0);
+    return status;
   }
   std::string err() const { return ReadFile(err_); }
 
  private:
-  pid_t pid_ = -1;
-  int status_ = 0;
-  bool reaped_ = false;
+  pid_t pid_ = -1;  // -1 once reaped
   fs::path err_;
 };
 
@@ -83,7 +82,7 @@ class FileSafety : public ::testing::Test {
 
 // Refusals and bad input: one line (usage errors add a hint), before anything is written.
 TEST_F(FileSafety, AnOutputThatIsTheInputOrBadInputIsRefusedBeforeAnythingIsWritten) {
-  vantiro::test::WriteFlatClip(clip.string(), {.frames = 10});
+  vantiro::test::WriteClip(clip.string(), {.frames = 10});
   vantiro::test::WriteClip((dir / "pic.png").string(), {.frames = 1}, [](int, uint8_t* p) { p[0] = 255; });
   fs::create_symlink(clip, dir / "soft.mp4");
   fs::create_hard_link(clip, dir / "hard.mp4");
@@ -145,7 +144,7 @@ TEST_F(FileSafety, AnOutputThatIsTheInputOrBadInputIsRefusedBeforeAnythingIsWrit
 // Every interruption, whatever the output, ends with one line, a failing status and no
 // temporary file: not beside the output and not in the temporary folder.
 TEST_F(FileSafety, AnInterruptedRunRemovesEveryTemporaryFile) {
-  vantiro::test::WriteFlatClip(clip.string(), {.width = 320, .height = 240, .frames = 3000});
+  vantiro::test::WriteClip(clip.string(), {.width = 320, .height = 240, .frames = 3000});
   const struct {
     std::string args;  // the output folder's name follows
     const char* leaf;
@@ -173,7 +172,7 @@ TEST_F(FileSafety, AnInterruptedRunRemovesEveryTemporaryFile) {
 }
 
 TEST_F(FileSafety, AHangUpIgnoredOnPurposeStaysIgnored) {
-  vantiro::test::WriteFlatClip(clip.string(), {.width = 320, .height = 240, .frames = 300});
+  vantiro::test::WriteClip(clip.string(), {.width = 320, .height = 240, .frames = 300});
   const std::string args = "render " + Quoted(clip) + " " + Quoted(dir / "movie.mp4");
   Background run(args, prefs / "err", prefs.path(), "trap '' HUP; ");
   ASSERT_TRUE(run.WaitFor([&] { return CountPartials(dir.path()) >= 1; })) << run.err();
@@ -184,7 +183,7 @@ TEST_F(FileSafety, AHangUpIgnoredOnPurposeStaysIgnored) {
 }
 
 TEST_F(FileSafety, NamesStartingWithADashFollowADoubleDash) {
-  vantiro::test::WriteFlatClip((dir / "-odd.mp4").string(), {.frames = 3});
+  vantiro::test::WriteClip((dir / "-odd.mp4").string(), {.frames = 3});
   const fs::path home = fs::current_path();
   fs::current_path(dir.path());
   auto r = RunVantiro("render --frames 1 -- -odd.mp4 -out.png");
