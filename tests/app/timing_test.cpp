@@ -2,7 +2,6 @@
 // sound of a clip with a variable frame rate, and the shape of its pixels.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -30,21 +29,18 @@ std::map<std::string, std::string> Probe(const fs::path& file, const std::string
   const std::string cmd = "ffprobe -v error -select_streams " + stream +
                           " -count_frames -show_entries stream=width,height,duration,nb_read_frames,"
                           "sample_aspect_ratio,display_aspect_ratio -of default=nw=1 " +
-                          file.string();
+                          file.string() + " >" + file.string() + ".probe";
+  EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
   std::map<std::string, std::string> fields;
-  FILE* pipe = popen(cmd.c_str(), "r");
-  if (pipe == nullptr) return fields;
-  char line[512];
-  while (std::fgets(line, sizeof line, pipe) != nullptr) {
-    std::string text(line);
-    if (text.ends_with('\n')) text.pop_back();
-    if (const auto eq = text.find('='); eq != std::string::npos) fields[text.substr(0, eq)] = text.substr(eq + 1);
-  }
-  pclose(pipe);
+  std::istringstream lines(vantiro::test::ReadFile(file.string() + ".probe"));
+  for (std::string line; std::getline(lines, line);)
+    if (const auto eq = line.find('='); eq != std::string::npos) fields[line.substr(0, eq)] = line.substr(eq + 1);
   return fields;
 }
 
-double Seconds(const std::map<std::string, std::string>& fields) { return std::atof(fields.at("duration").c_str()); }
+double Seconds(const std::map<std::string, std::string>& fields) {
+  return std::atof(fields.at("duration").c_str());
+}
 
 class TimingTest : public ::testing::Test {
  protected:
