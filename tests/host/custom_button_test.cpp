@@ -149,7 +149,7 @@ TEST_F(FrameHost, FetchAsksAtTheBuffersSizeAndQualityAndScalesWhatComesBack) {
 TEST_F(FrameHost, FetchOutsideTheMovieOrOfAMissingFrameLeavesTheBufferAlone) {
   GWorldPtr into = NewFrame(36, 24, 5);
   host.params.startFrame = 3;
-  EXPECT_EQ(GetFrameIntoGW(into, &host.params, -5, 1), -1);
+  EXPECT_EQ(GetFrameIntoGW(into, &host.params, -4, 1), -1) << "frame -1";
   host.params.startFrame = 5;
   EXPECT_EQ(GetFrameIntoGW(into, &host.params, INT32_MAX, 1), kPluginBadParams) << "beyond 32 bits";
   EXPECT_TRUE(host.calls.empty());
