@@ -40,7 +40,8 @@ uint64_t RenderChecksum(const relRect& rect, int16_t sx, int16_t sy, int16_t sr)
   config.colors[0] = RGBColor{0x1E00, 0x3A00, 0x5F00};
   GWorldPtr dest = vantiro::test::NewFilled(kW, kH, [](int, int) { return 0u; });
   GWorldPtr source = vantiro::test::NewFilled(kW, kH, [](int x, int y) {  // opaque and asymmetric
-    return 0xFF000000u | uint32_t(x * 4) << 16 | uint32_t((y * 5 + (x > 40 ? 60 : 0)) & 0xFF) << 8 | uint32_t(x * y & 0xFF);
+    const uint32_t green = (y * 5 + (x > 40 ? 60 : 0)) & 0xFF;
+    return 0xFF000000u | uint32_t(x * 4) << 16 | green << 8 | uint32_t(x * y & 0xFF);
   });
   int16_t opacity = 0;
   DoEffect(&config, nullptr, source, dest, 0, 0, 0, 1, 0.5, 0.5, 0.5, &opacity);
