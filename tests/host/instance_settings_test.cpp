@@ -34,7 +34,6 @@ class InstanceSettingsTest : public ::testing::Test {
     config.sliders[0] = 15;
     config.mediaType = 3;
     std::memcpy(&saved, &config, sizeof saved);  // padding included, for the byte comparison
-    gLent = HYPluginEffectSettings{0.25, 0.75, 0.3, 0.6, 50, -20, 12, RGBColor{1, 2, 3}};
     gAnswer = kPluginOK;
     gAsked = 0;
   }
@@ -56,23 +55,9 @@ TEST_F(InstanceSettingsTest, OlderHostsNilSlotsAndRefusalsKeepTheSavedSettings) 
   EXPECT_TRUE(Unchanged());
 }
 
+// Values are clamped as the dialog would, NaN keeps the field, and nothing else changes.
 TEST_F(InstanceSettingsTest, LentSettingsReplaceOnlyTheRectangleSlidersAndBackground) {
-  ASSERT_TRUE(OverlayInstanceSettings(&params, &config));
-  EXPECT_EQ(config.startRel.left, 0.25);
-  EXPECT_EQ(config.startRel.bottom, 0.6);
-  EXPECT_EQ(config.sliders[0], 50);
-  EXPECT_EQ(config.sliders[1], -20);
-  EXPECT_EQ(config.sliders[2], 12);
-  EXPECT_EQ(config.colors[0].blue, 3);
-  // Everything else is the saved record's.
-  config.startRel = saved.startRel;
-  std::memcpy(config.sliders, saved.sliders, sizeof config.sliders);
-  config.colors[0] = saved.colors[0];
-  EXPECT_TRUE(Unchanged());
-}
-
-TEST_F(InstanceSettingsTest, ValuesAreClampedAsTheDialogWouldAndNaNKeepsTheField) {
-  gLent = HYPluginEffectSettings{1.5, -0.5, NAN, 0.4, 250.7, -300, 12.6, RGBColor{}};
+  gLent = HYPluginEffectSettings{1.5, -0.5, NAN, 0.4, 250.7, -300, 12.6, RGBColor{1, 2, 3}};
   ASSERT_TRUE(OverlayInstanceSettings(&params, &config));
   EXPECT_EQ(config.startRel.left, 0.0) << "edges clamped to the frame, then put in order";
   EXPECT_EQ(config.startRel.right, 1.0);
@@ -81,9 +66,15 @@ TEST_F(InstanceSettingsTest, ValuesAreClampedAsTheDialogWouldAndNaNKeepsTheField
   EXPECT_EQ(config.sliders[0], 200);
   EXPECT_EQ(config.sliders[1], -100);
   EXPECT_EQ(config.sliders[2], 13) << "rounded to whole percent";
+  EXPECT_EQ(config.colors[0].blue, 3);
   gLent.rotation = -1e300;
   gLent.widthChange = NAN;
   ASSERT_TRUE(OverlayInstanceSettings(&params, &config));
   EXPECT_EQ(config.sliders[2], -100) << "a turn never wraps past its range";
   EXPECT_EQ(config.sliders[0], 200);
+
+  config.startRel = saved.startRel;
+  std::memcpy(config.sliders, saved.sliders, sizeof config.sliders);
+  config.colors[0] = saved.colors[0];
+  EXPECT_TRUE(Unchanged());
 }
