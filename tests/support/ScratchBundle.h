@@ -29,11 +29,4 @@ std::string ControlText(WindowRef window, OSType signature, int16_t id);
 // error (where the tests read the alerts).
 void UsePrivateRuntimeFolder();
 
-// A window layout: `widgets` is the XML of the widgets inside a 400 × 300 form.
-std::string Layout(const std::string& widgets, int width = 400, int height = 300);
-// One widget of a layout, with its geometry and dynamic properties.
-std::string Widget(const std::string& cls, const std::string& name, int x, int y, int w, int h,
-                   const std::string& signature, int id, const std::string& command = "",
-                   const std::string& extra = "");
-
 }  // namespace vantiro::test
