@@ -97,7 +97,7 @@ TEST_F(ResourceManagerTest, SearchesRunFromTheCurrentFileBack) {
   EXPECT_EQ(CurResFile(), 0);
 }
 
-TEST_F(ResourceManagerTest, WritesKeepPermissionsAndSpareFilesOpenedReadOnly) {
+TEST_F(ResourceManagerTest, WritesKeepPermissionsAndSpareReadOnlyAndExistingFiles) {
   const int16_t ref = CreateAndOpen();
   chmod(path.c_str(), 0640);
   AddResource(HandleWith("x"), kData, 1, nullptr);
@@ -113,5 +113,8 @@ TEST_F(ResourceManagerTest, WritesKeepPermissionsAndSpareFilesOpenedReadOnly) {
   UpdateResFile(readOnly);
   EXPECT_EQ(ResError(), wrPermErr);
   CloseResFile(readOnly);
+  EXPECT_EQ(test::ReadFile(path), before);
+  FSpCreateResFile(&fileSpec, 0, 0, smSystemScript);
+  EXPECT_EQ(ResError(), dupFNErr) << "creation never replaces a file";
   EXPECT_EQ(test::ReadFile(path), before);
 }
