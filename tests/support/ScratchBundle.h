@@ -1,5 +1,4 @@
-// A bundle made for one test: Info.plist with an identifier, and nib folders with the
-// window layouts the test writes. Registered, so it is found by its identifier.
+// A registered bundle made for one test, with the window layouts the test writes.
 #pragma once
 
 #include <string>
@@ -25,8 +24,7 @@ class ScratchBundle {
 // The text of a window's control, as Mac Roman bytes.
 std::string ControlText(WindowRef window, OSType signature, int16_t id);
 
-// Gives Qt a private runtime folder, so that it starts without warnings on standard
-// error (where the tests read the alerts).
+// A private runtime folder, so that Qt starts without warnings on standard error, where tests read alerts.
 void UsePrivateRuntimeFolder();
 
 }  // namespace vantiro::test

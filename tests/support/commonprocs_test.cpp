@@ -19,8 +19,7 @@ int16_t Recorder(const vantiro::AlertContent& alert) {
 
 }  // namespace
 
-// Notify is a caution with one OK; a warning returns the button pressed and has no cancel
-// button for an empty text.
+// Notify is a caution with one OK; a warning has no cancel button for an empty text.
 TEST(Alerts, NotifyAndWarningsShowTheirTextsAndReturnTheButtonPressed) {
   vantiro::SetAlertPresenter(Recorder);
   Notify("Cannot locate manual in bundle");

@@ -1,5 +1,4 @@
-// Windows opened from a bundle's layouts; controls found by signature and number, their
-// values, ranges and texts; commands; custom control classes; modal loops.
+// Windows from a bundle's layouts: controls, their values and texts, commands, custom classes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -62,8 +61,7 @@ std::string KitchenSinkLayout() {
                        "<property name=\"maximum\" stdset=\"0\"><number>1</number></property>"));
 }
 
-// What the swatch class's handler saw. It paints its bounds red at value 1, else blue,
-// and leaves hit tests and tracking to the toolbox.
+// What the swatch's handler saw; it paints red at value 1, else blue, and leaves tracking to the toolbox.
 struct SwatchLog {
   std::vector<uint32_t> events;
   bool drawnIntoOwnPort = true;
@@ -97,8 +95,7 @@ std::array<uint8_t, 4> PortPixel(WindowRef window, int h, int v) {
   return {p[0], p[1], p[2], p[3]};
 }
 
-// Records the commands a target's handler sees; answers those in `handled`, ending the
-// window's modal loop on "ok  " and "not!".
+// Logs the commands a handler sees and answers those in `handled`; "ok  " and "not!" end the modal loop.
 struct CommandLog {
   std::vector<std::string> seen;
   std::vector<std::string> handled;
@@ -142,8 +139,7 @@ class Controls : public ::testing::Test {
     EXPECT_EQ(vantiro::LiveWindowCount(), 0);
   }
   WindowRef Open() { return opened_.emplace_back(OpenNibWindowFromCFBundle(bundle_.identifier().c_str(), "test", "sink")); }
-  // Shows the window with a command log installed and runs its modal loop; the steps
-  // queued before end with OK.
+  // Runs the window's modal loop with `log` installed; the steps queued before end with OK.
   void RunModal(WindowRef window, CommandLog* log) {
     seam::Command(kHICommandOK);
     log->window = window;
@@ -196,9 +192,8 @@ TEST_F(Controls, ACustomClassDrawsIntoTheWindowPort) {
   EXPECT_EQ(PortPixel(window, 30, 210), PortPixel(window, 5, 5)) << "hidden, it leaves the background";
 }
 
-// Clicks and choices send the controls' commands. A class without a track handler is
-// highlighted while pressed, and the release point decides whether it was hit. The close
-// box cancels.
+// A class without a track handler is highlighted while pressed, and the release point
+// decides whether it was hit. The close box cancels.
 TEST_F(Controls, CommandsReachTheWindow) {
   WindowRef window = Open();
   ControlPartCode whilePressed = -1, afterwards = -1;

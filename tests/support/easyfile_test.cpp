@@ -1,5 +1,4 @@
-// Choosing a file, the first image of a file, the chooser's selection list; and the
-// other modal services the dialog uses: the colour picker and alerts as message boxes.
+// Choosing a file and reading its first image; the colour picker and alerts as message boxes.
 #include <gtest/gtest.h>
 
 #include <QColorDialog>
