@@ -11,19 +11,4 @@ TEST(Memory, BlocksRecordTheirSizeAndClearWhenAsked) {
     for (Size i = 0; i < size; ++i) ASSERT_EQ(p[i], 0) << "at " << i;
     DisposePtr(p);
   }
-  Handle h = NewHandleClear(396);
-  ASSERT_NE(h, nullptr);
-  EXPECT_EQ(GetHandleSize(h), 396);
-  EXPECT_EQ((*h)[395], 0);
-  DisposeHandle(h);
-}
-
-TEST(Memory, FailuresAreReportedNotFatal) {
-  EXPECT_EQ(NewPtr(-1), nullptr);
-  VantiroFailNextAllocations(1);
-  EXPECT_EQ(NewPtrClear(10), nullptr);
-  Ptr ok = NewPtr(10);
-  EXPECT_NE(ok, nullptr) << "only the next allocation fails";
-  DisposePtr(ok);
-  EXPECT_EQ(GetHandleSize(nullptr), 0);
 }

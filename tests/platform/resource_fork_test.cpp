@@ -65,11 +65,6 @@ TEST(ResourceFork, ReadsAndWritesTheLayoutOtherReadersExpect) {
   ASSERT_EQ(back->resources.size(), 3u);
   EXPECT_EQ(back->resources[1].id, -5);
   EXPECT_EQ(back->resources[2].data, MakeStringList({"a"}));
-
-  const auto empty = SerializeResourceFork({});
-  EXPECT_EQ(Be16(empty, Be32(empty, 4) + 28), 0xFFFF) << "no types, stored as count - 1";
-  ASSERT_TRUE(ParseResourceFork(empty).has_value());
-  EXPECT_TRUE(ParseResourceFork(empty)->resources.empty());
 }
 
 TEST(ResourceFork, RejectsDamagedAndAmbiguousFilesWithoutReadingOutside) {
@@ -106,44 +101,4 @@ TEST(ResourceFork, RejectsDamagedAndAmbiguousFilesWithoutReadingOutside) {
   auto bytes = SerializeResourceFork(two);
   bytes[Be32(bytes, 4) + 28 + 2 + 8 + 12 + 1] = 1;  // the second id becomes 1 as well
   EXPECT_FALSE(ParseResourceFork(bytes)) << "two resources with one type and id";
-}
-
-TEST(ResourceFork, RepeatedListsCannotMultiplyTheWork) {
-  // 65535 types whose entries all point at one list of 256 resources: a reader that
-  // trusts the counts would build sixteen million resources from half a megabyte.
-  constexpr std::size_t kRefs = 256;
-  std::vector<uint8_t> f(256 + 4, 0);  // one data item of length 0
-  const uint32_t mapOff = uint32_t(f.size());
-  constexpr std::size_t kTypes = 65535;  // the most a map can count
-  const std::size_t refList = 2 + kTypes * 8;
-  f.resize(mapOff + 28 + refList + kRefs * 12, 0);
-  auto put16 = [&](std::size_t at, uint32_t v) { f[at] = uint8_t(v >> 8), f[at + 1] = uint8_t(v); };
-  put16(mapOff + 24, 28);
-  put16(mapOff + 26, uint32_t(f.size() - mapOff));
-  put16(mapOff + 28, kTypes - 1);
-  for (std::size_t t = 0; t < kTypes; ++t) {
-    const std::size_t e = mapOff + 30 + t * 8;
-    f[e] = 'T', f[e + 1] = uint8_t(t >> 8), f[e + 2] = uint8_t(t), f[e + 3] = 'X';
-    put16(e + 4, kRefs - 1);
-    put16(e + 6, uint32_t(refList));
-  }
-  for (std::size_t k = 0; k < kRefs; ++k) {
-    put16(mapOff + 28 + refList + k * 12, uint32_t(k));
-    put16(mapOff + 28 + refList + k * 12 + 2, 0xFFFF);
-  }
-  const uint32_t header[4] = {256, mapOff, 4, uint32_t(f.size()) - mapOff};
-  for (int k = 0; k < 16; ++k) f[k] = uint8_t(header[k / 4] >> (24 - 8 * (k % 4)));
-  EXPECT_FALSE(ParseResourceFork(f));
-}
-
-TEST(StringLists, EntriesByIndexFromOne) {
-  const std::string list = MakeStringList({"Width", "", "Rotation"});
-  EXPECT_EQ(StringListEntry(list, 2), "");
-  EXPECT_EQ(StringListEntry(list, 3), "Rotation");
-  EXPECT_FALSE(StringListEntry(list, 0));
-  EXPECT_FALSE(StringListEntry(list, 4));
-  EXPECT_FALSE(StringListEntry(list.substr(0, 9), 3)) << "list cut inside an entry";
-  std::string lying = list;
-  lying[1] = 9;  // claims nine entries, holds three
-  EXPECT_FALSE(StringListEntry(lying, 5));
 }

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "support/carbonmacros.h"
+
 namespace vantiro::test {
 
 ScratchBundle::ScratchBundle(const std::string& identifier) : identifier_(identifier) {
@@ -22,9 +24,7 @@ void ScratchBundle::AddWindow(const std::string& nib, const std::string& window,
 }
 
 std::string ControlText(WindowRef window, OSType signature, int16_t id) {
-  const ControlID cid{signature, id};
-  ControlRef control = nullptr;
-  GetControlByID(window, &cid, &control);
+  ControlRef control = SimpleGetControlByID(window, signature, id);
   char text[256] = {};
   Size size = 0;
   GetControlData(control, kControlEntireControl, kControlStaticTextTextTag, sizeof text, text, &size);
@@ -39,27 +39,6 @@ void UsePrivateRuntimeFolder() {
     return path;
   }();
   setenv("XDG_RUNTIME_DIR", folder.c_str(), 1);
-}
-
-std::string Layout(const std::string& widgets, int width, int height) {
-  return "<?xml version=\"1.0\" encoding=\"UTF-8\"?><ui version=\"4.0\"><class>w</class>"
-         "<widget class=\"QWidget\" name=\"w\"><property name=\"geometry\"><rect><x>0</x><y>0</y><width>" +
-         std::to_string(width) + "</width><height>" + std::to_string(height) +
-         "</height></rect></property><property name=\"windowTitle\"><string>Test</string></property>" + widgets +
-         "</widget></ui>";
-}
-
-std::string Widget(const std::string& cls, const std::string& name, int x, int y, int w, int h,
-                   const std::string& signature, int id, const std::string& command, const std::string& extra) {
-  std::string xml = "<widget class=\"" + cls + "\" name=\"" + name + "\"><property name=\"geometry\"><rect><x>" +
-                    std::to_string(x) + "</x><y>" + std::to_string(y) + "</y><width>" + std::to_string(w) +
-                    "</width><height>" + std::to_string(h) + "</height></rect></property>";
-  if (!signature.empty())
-    xml += "<property name=\"signature\" stdset=\"0\"><string>" + signature +
-           "</string></property><property name=\"controlID\" stdset=\"0\"><number>" + std::to_string(id) +
-           "</number></property>";
-  if (!command.empty()) xml += "<property name=\"command\" stdset=\"0\"><string>" + command + "</string></property>";
-  return xml + extra + "</widget>";
 }
 
 }  // namespace vantiro::test
