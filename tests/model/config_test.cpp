@@ -4,7 +4,6 @@
 
 #include "model/pascalFX.h"
 #include "platform/coregraphics/CGImage.h"
-#include "platform/memory/Memory.h"
 
 namespace {
 
@@ -70,14 +69,4 @@ TEST_F(ConfigTest, CopiesOwnTheirRenderedImageAndNeverTheOriginal) {
   EXPECT_EQ(vantiro::LiveImageCount(), before);
   CGImageRelease(a->theRendered);
   CGImageRelease(a->theOriginalImage);
-}
-
-TEST(ConfigDeathTest, FailingToAllocateARecordStops) {
-  EXPECT_EXIT(
-      {
-        VantiroFailNextAllocations(1);
-        pluginDataPtr p = nullptr;
-        pNewConfig(&p);
-      },
-      testing::ExitedWithCode(1), "Unable to allocate new data structure in pNewConfig");
 }

@@ -6,10 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <random>
 
-#include "model/DataHandling.h"
 #include "model/pascalFX.h"
 #include "model/prefsloader.h"
 #include "platform/files/Files.h"
@@ -56,12 +54,9 @@ class PrefsTest : public ::testing::Test {
   }
   ~PrefsTest() override { pDestroyConfig(config); }
 
-  int16_t ReadWidth() {
-    pluginDataPtr back = nullptr;
-    pNewConfig(&back);
-    const int16_t width = ReadConfig(back) ? back->sliders[0] : -999;
-    pDestroyConfig(back);
-    return width;
+  static int16_t ReadWidth() {
+    pluginDataRec back{};
+    return ReadConfig(&back) ? back.sliders[0] : -999;
   }
 };
 

@@ -61,17 +61,16 @@ TEST_F(RecordTest, FieldsSitAtTheirOffsetsAndReadBack) {
       {139 + misc.size(), std::string(cConfigSaveSize - 139 - misc.size(), '\0')}};
   for (const auto& [offset, bytes] : fields) EXPECT_EQ(At(offset, bytes.size()), bytes) << "at " << offset;
 
-  pluginDataPtr target = nullptr;
-  pNewConfig(&target);
-  ResetConfig(target, true);
+  pluginDataRec target;
+  std::memset(&target, 0, sizeof target);  // padding included, for the comparison below
+  ResetConfig(&target, true);
   auto* marker = reinterpret_cast<CGImageRef>(uintptr_t(0x1000));
-  target->theOriginalImage = target->theRendered = marker;
-  ASSERT_TRUE(Save2Config(target, record));
-  EXPECT_EQ(std::memcmp(target, config, offsetof(pluginDataRec, sync)), 0) << "rectangles, sliders, colours, format";
-  EXPECT_TRUE(target->keepProps && target->outside && !target->sync && !target->clipActive);
-  EXPECT_EQ(target->blendMode, 7);
-  EXPECT_TRUE(target->theOriginalImage == marker && target->theRendered == marker);
-  pDestroyConfig(target);
+  target.theOriginalImage = target.theRendered = marker;
+  ASSERT_TRUE(Save2Config(&target, record));
+  EXPECT_EQ(std::memcmp(&target, config, offsetof(pluginDataRec, sync)), 0) << "rectangles, sliders, colours, format";
+  EXPECT_TRUE(target.keepProps && target.outside && !target.sync && !target.clipActive);
+  EXPECT_EQ(target.blendMode, 7);
+  EXPECT_TRUE(target.theOriginalImage == marker && target.theRendered == marker);
 }
 
 // Only a record of exactly this build's size and version is read; anything else, older or
