@@ -163,27 +163,6 @@ TEST_F(Frei0rTest, InstancesOnSeveralThreadsEachRenderTheirOwnSettings) {
   for (int t = 0; t < 4; ++t) EXPECT_EQ(wrong[t], 0u) << "instance " << t;
 }
 
-TEST_F(Frei0rTest, FadesCountFromTheFirstFrameInMillisecondsAndFromZeroInSeconds) {
-  const std::vector<uint32_t> blue(kW * kH, Rgba(0, 0, 255));
-  for (const bool ms : {true, false}) {
-    f0r_instance_t i = f.construct(kW, kH);
-    Blank(i, 1, 0, 0);
-    Set(i, kFadeIn, 10);  // frames, at the default 25 per second
-    Set(i, kMs, ms ? 1 : 0);
-    // FFmpeg's stream time need not start at 0: 7 s in is the clip's first frame there.
-    const double start = ms ? 7000 : 0, step = ms ? 40 : 0.04;
-    EXPECT_EQ(Render(i, start, blue)[0], Rgba(0, 0, 255)) << "frame 0 is all source";
-    const uint32_t half = Render(i, start + 5 * step, blue)[0];  // source at opacity 127
-    EXPECT_NEAR(int(half & 0xFF), (255 * 128) / 255, 2);
-    EXPECT_NEAR(int(half >> 16 & 0xFF), 127, 2);
-    EXPECT_EQ(Render(i, start + 10 * step, blue)[0], Rgba(255, 0, 0)) << "after the fade";
-    Set(i, kFadeOut, 10);
-    Set(i, kClipLength, 100);
-    EXPECT_NE(Render(i, start + 97 * step, blue)[0], Rgba(255, 0, 0)) << "frame 97 fades out";
-    f.destruct(i);
-  }
-}
-
 TEST_F(Frei0rTest, BadValuesAreClampedOrRefusedNeverRendered) {
   Set(i, kLeft, 0.25);
   Set(i, kLeft, NAN);
