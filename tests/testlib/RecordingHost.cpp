@@ -1,7 +1,6 @@
 #include "tests/testlib/RecordingHost.h"
 
 #include <algorithm>
-#include <type_traits>
 
 #include "platform/memory/Memory.h"
 
@@ -63,22 +62,6 @@ HYPluginResult HostReleaseFilterInfo(HYInstance, HYPluginFilterInfo* info) {
   return Answer(gCurrent->releaseFilterInfo, info);
 }
 
-// Services the plug-in has no business calling: recorded, and refused.
-template <typename Service>
-struct Unexpected;
-template <typename R, typename... Args>
-struct Unexpected<R (*)(Args...)> {
-  static R Call(Args...) {
-    Record("unexpected");
-    if constexpr (std::is_same_v<R, HYPluginResult>) return kPluginUnimplemented;
-    else return R();
-  }
-};
-template <typename Service>
-void Refuse(Service& slot) {
-  slot = Unexpected<Service>::Call;
-}
-
 }  // namespace
 
 RecordingHost::RecordingHost() {
@@ -86,13 +69,6 @@ RecordingHost::RecordingHost() {
   procs.NewPtr = HostNewPtr;
   procs.NewPtrClear = HostNewPtrClear;
   procs.DisposePtr = HostDisposePtr;
-  // Services the plug-in has no business calling.
-  Refuse(procs.ptocstr), Refuse(procs.ctopstr), Refuse(procs.pstrcpy), Refuse(procs.strcpy), Refuse(procs.strlen);
-  Refuse(procs.GetLocalizedString), Refuse(procs.GetAudioFrame), Refuse(procs.ReleaseAudioFrame);
-  Refuse(procs.GetMovieInfo), Refuse(procs.GetClipInfo), Refuse(procs.SetClipInfo);
-  Refuse(procs.FillRect), Refuse(procs.TextBounds), Refuse(procs.DrawText), Refuse(procs.StringWidth);
-  Refuse(procs.GetTitleInfo), Refuse(procs.ReleaseTitleInfo), Refuse(procs.CGDrawText), Refuse(procs.CGStringWidth);
-  Refuse(procs.GetTransitionInfo), Refuse(procs.ReleaseTransitionInfo);
   procs.GetFrame = HostGetFrame;
   procs.ReleaseFrame = HostReleaseFrame;
   procs.Blit = HostBlit;

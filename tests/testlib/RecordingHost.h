@@ -1,6 +1,7 @@
 // A host for tests: a service table that records every call the plug-in makes, with its
 // arguments, and answers as the test configures it. Memory comes from the platform's
-// blocks, as with a real host.
+// blocks, as with a real host. Services the plug-in has no business calling are left nil,
+// so a call to one fails the test outright.
 #pragma once
 
 #include <functional>
