@@ -141,6 +141,23 @@ TEST_F(FileSafety, AnOutputThatIsTheInputOrBadInputIsRefusedBeforeAnythingIsWrit
   EXPECT_TRUE(fs::exists(dir / "seq-0001.png") && fs::exists(dir / "seq-0004.png"));
 }
 
+// A clip with some of its pictures overwritten still renders whole: FFmpeg's complaints
+// stay behind --verbose.
+TEST_F(FileSafety, ADamagedClipStillRendersEveryFrame) {
+  vantiro::test::WriteClip(clip.string(), {.frames = 20}, [](int n, uint8_t* p) {
+    for (int i = 0; i < 64 * 48 * 4; ++i) p[i] = static_cast<uint8_t>(i * 7 + n * 13 + (i >> 5) * 29);
+  });
+  std::string bytes = ReadFile(clip);
+  const std::size_t data = bytes.find("mdat");
+  ASSERT_LT(data + 4000, bytes.find("moov")) << "the pictures come before the index";
+  std::fill_n(bytes.begin() + static_cast<long>(data + 3000), 400, '\x5a');
+  WriteFile(dir / "damaged.mp4", bytes);
+  const auto r = RunVantiro("render " + Quoted(dir / "damaged.mp4") + " " + Quoted(dir / "out.mp4"));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Lines(r.err), 1) << r.err;
+  EXPECT_NE(r.err.find("rendered 20 frames"), std::string::npos) << r.err;
+}
+
 // Every interruption, whatever the output, ends with one line, a failing status and no
 // temporary file: not beside the output and not in the temporary folder.
 TEST_F(FileSafety, AnInterruptedRunRemovesEveryTemporaryFile) {
