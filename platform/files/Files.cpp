@@ -167,14 +167,6 @@ std::string VantiroPathFromFSRef(const FSRef& ref) {
   return RefPaths()[number - 1];
 }
 
-OSStatus FSRefMakePath(const FSRef* ref, uint8_t* path, uint32_t maxPathSize) {
-  if (ref == nullptr || path == nullptr) return paramErr;
-  const std::string text = VantiroPathFromFSRef(*ref);
-  if (text.empty() || text.size() + 1 > maxPathSize) return paramErr;
-  std::memcpy(path, text.c_str(), text.size() + 1);
-  return noErr;
-}
-
 OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap, FSCatalogInfo* catalogInfo, HFSUniStr255* outName,
                        FSSpec* fsSpec, FSRef* parentRef) {
   if (ref == nullptr || catalogInfo != nullptr || outName != nullptr) return paramErr;

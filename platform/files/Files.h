@@ -50,9 +50,6 @@ typedef uint32_t FSCatalogInfoBitmap;
 // noErr when the file exists (fnfErr otherwise, `ref` then all zero).
 OSErr FSpMakeFSRef(const FSSpec* source, FSRef* newRef);
 OSStatus FSPathMakeRef(const uint8_t* path, FSRef* ref, Boolean* isDirectory);
-// The path, zero-terminated; paramErr for a reference that names nothing, and when the
-// path does not fit.
-OSStatus FSRefMakePath(const FSRef* ref, uint8_t* path, uint32_t maxPathSize);
 // Only the file specification and the parent folder are given out.
 OSErr FSGetCatalogInfo(const FSRef* ref, FSCatalogInfoBitmap whichInfo, FSCatalogInfo* catalogInfo,
                        HFSUniStr255* outName, FSSpec* fsSpec, FSRef* parentRef);
