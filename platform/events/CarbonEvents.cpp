@@ -9,7 +9,6 @@
 struct OpaqueEventRef {
   uint32_t eventClass = 0;
   uint32_t kind = 0;
-  long refCount = 1;
   struct Param {
     EventParamType type;
     std::vector<uint8_t> bytes;
@@ -87,17 +86,12 @@ EventHandlerRef Install(EventTargetRef target, EventHandlerUPP proc, ItemCount n
 OSStatus CreateEvent(CFAllocatorRef, uint32_t inClassID, uint32_t kind, EventTime, uint32_t,
                      EventRef* outEvent) {
   if (outEvent == nullptr) return paramErr;
-  *outEvent = new OpaqueEventRef{inClassID, kind, 1, {}};
+  *outEvent = new OpaqueEventRef{inClassID, kind, {}};
   return noErr;
 }
 
-EventRef RetainEvent(EventRef event) {
-  if (event != nullptr) ++event->refCount;
-  return event;
-}
-
 void ReleaseEvent(EventRef event) {
-  if (event != nullptr && --event->refCount == 0) delete event;
+  delete event;
 }
 
 uint32_t GetEventClass(EventRef event) { return event == nullptr ? 0 : event->eventClass; }
@@ -131,16 +125,6 @@ OSStatus InstallEventHandler(EventTargetRef target, EventHandlerUPP handler, Ite
   if (target == nullptr || handler == nullptr || (list == nullptr && numTypes > 0)) return paramErr;
   EventHandlerRef ref = Install(target, handler, numTypes, list, userData, false);
   if (outRef != nullptr) *outRef = ref;
-  return noErr;
-}
-
-OSStatus RemoveEventHandler(EventHandlerRef handler) {
-  if (handler == nullptr) return paramErr;
-  auto& list = handler->target->handlers;
-  const auto it = std::find_if(list.begin(), list.end(), [&](const auto& h) { return h.get() == handler; });
-  if (it == list.end()) return paramErr;
-  (*it)->removed = true;
-  list.erase(it);
   return noErr;
 }
 

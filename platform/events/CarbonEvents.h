@@ -115,7 +115,6 @@ enum : uint32_t {
 
 OSStatus CreateEvent(CFAllocatorRef allocator, uint32_t inClassID, uint32_t kind, EventTime when,
                      uint32_t flags, EventRef* outEvent);
-EventRef RetainEvent(EventRef event);
 void ReleaseEvent(EventRef event);
 uint32_t GetEventClass(EventRef event);
 uint32_t GetEventKind(EventRef event);
@@ -131,7 +130,6 @@ OSStatus GetEventParameter(EventRef event, EventParamName name, EventParamType d
 
 OSStatus InstallEventHandler(EventTargetRef target, EventHandlerUPP handler, ItemCount numTypes,
                              const EventTypeSpec* list, void* userData, EventHandlerRef* outRef);
-OSStatus RemoveEventHandler(EventHandlerRef handler);
 // Runs the rest of the chain from inside a handler; the event is then finished with the
 // handler's own answer.
 OSStatus CallNextEventHandler(EventHandlerCallRef callRef, EventRef event);

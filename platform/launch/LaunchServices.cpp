@@ -62,7 +62,3 @@ OSStatus OpenPath(const std::string& path) {
 OSStatus LSOpenFSRef(const FSRef* inRef, FSRef*) {
   return inRef == nullptr ? paramErr : OpenPath(VantiroPathFromFSRef(*inRef));
 }
-
-OSStatus LSOpenCFURLRef(CFURLRef inURL, CFURLRef*) {
-  return inURL == nullptr ? paramErr : OpenPath(CFURLToPath(inURL));
-}

@@ -12,4 +12,3 @@ inline constexpr OSStatus kLSApplicationNotFoundErr = -10814;
 // within three seconds), or no desktop to ask; fnfErr for a reference that names nothing.
 // No application is reported back: `outLaunched` is left alone.
 OSStatus LSOpenFSRef(const FSRef* inRef, FSRef* outLaunchedRef);
-OSStatus LSOpenCFURLRef(CFURLRef inURL, CFURLRef* outLaunchedURL);

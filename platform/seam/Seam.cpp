@@ -9,7 +9,6 @@
 #include <QCloseEvent>
 #include <QColorDialog>
 #include <QComboBox>
-#include <QElapsedTimer>
 #include <QEvent>
 #include <QFileDialog>
 #include <QKeyEvent>
@@ -317,33 +316,5 @@ void PressAlertButton(int16_t number) {
 WindowRef ModalWindow() { return InnermostModalWindow(); }
 
 QImage ModalScreenshot() { return Modal()->grab().toImage(); }
-
-std::vector<std::string> OfferedFiles() {
-  auto* chooser = ModalAs<QFileDialog>();
-  auto* view = chooser->findChild<QAbstractItemView*>("listView");
-  if (view == nullptr || view->model() == nullptr) return {};
-  // The folder is read on another thread: wait until the listing stops changing.
-  QElapsedTimer clock;
-  clock.start();
-  gHold = true;
-  int rows = -1;
-  qint64 stableSince = 0;
-  while (clock.elapsed() < 5000) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    const int now = view->model()->rowCount(view->rootIndex());
-    if (now != rows) {
-      rows = now;
-      stableSince = clock.elapsed();
-    } else if (rows > 0 && clock.elapsed() - stableSince > 300) {
-      break;
-    }
-  }
-  gHold = false;
-  TheRunner().Post();
-  std::vector<std::string> names;
-  for (int row = 0; row < rows; ++row)
-    names.push_back(view->model()->index(row, 0, view->rootIndex()).data().toString().toStdString());
-  return names;
-}
 
 }  // namespace vantiro::seam

@@ -51,6 +51,5 @@ void PressAlertButton(int16_t number);     // clicks button 1, 2 or 3
 // chooser lists in its folder (waits up to five seconds for the folder to be read).
 WindowRef ModalWindow();
 QImage ModalScreenshot();
-std::vector<std::string> OfferedFiles();
 
 }  // namespace vantiro::seam

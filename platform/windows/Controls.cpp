@@ -519,10 +519,6 @@ OSErr GetControlData(ControlRef control, ControlPartCode, ResType tagName, Size 
   return noErr;
 }
 
-OSErr GetControlDataSize(ControlRef control, ControlPartCode part, ResType tagName, Size* size) {
-  return GetControlData(control, part, tagName, 0, nullptr, size);
-}
-
 void Draw1Control(ControlRef control) {
   if (control != nullptr) vantiro::Redraw(control);
 }
@@ -579,31 +575,15 @@ void HiliteControl(ControlRef control, ControlPartCode part) {
   vantiro::Redraw(control);
 }
 
-OSStatus GetControlCommandID(ControlRef control, uint32_t* outCommandID) {
-  if (control == nullptr || outCommandID == nullptr) return paramErr;
-  *outCommandID = control->command;
-  return noErr;
-}
-
-OSStatus SetControlCommandID(ControlRef control, uint32_t commandID) {
-  if (control == nullptr) return paramErr;
-  control->command = commandID;
-  return noErr;
-}
-
 void SetControlReference(ControlRef control, SRefCon data) {
   if (control != nullptr) control->refCon = data;
 }
 
 SRefCon GetControlReference(ControlRef control) { return control == nullptr ? 0 : control->refCon; }
 
-EventTargetRef GetControlEventTarget(ControlRef control) { return control == nullptr ? nullptr : control->target; }
-
 void SetControlAction(ControlRef control, ControlActionUPP action) {
   if (control != nullptr) control->action = action;
 }
-
-ControlActionUPP GetControlAction(ControlRef control) { return control == nullptr ? nullptr : control->action; }
 
 OSStatus RegisterToolboxObjectClass(CFStringRef classID, ToolboxObjectClassRef, ItemCount numEvents,
                                     const EventTypeSpec* eventList, EventHandlerUPP handler, void* userData,

@@ -64,7 +64,6 @@ void SetControl32BitMaximum(ControlRef control, int32_t maximum);
 OSErr SetControlData(ControlRef control, ControlPartCode part, ResType tagName, Size size, const void* data);
 OSErr GetControlData(ControlRef control, ControlPartCode part, ResType tagName, Size bufferSize,
                      void* buffer, Size* actualSize);
-OSErr GetControlDataSize(ControlRef control, ControlPartCode part, ResType tagName, Size* size);
 
 // Redraws the control now (a custom control into its window's port, then on screen).
 void Draw1Control(ControlRef control);
@@ -75,20 +74,15 @@ Rect* GetControlBounds(ControlRef control, Rect* bounds);  // window-local
 // 0 normal, 1..253 the part being pressed, 254 disabled, 255 inactive.
 ControlPartCode GetControlHilite(ControlRef control);
 void HiliteControl(ControlRef control, ControlPartCode part);
-OSStatus GetControlCommandID(ControlRef control, uint32_t* outCommandID);
-OSStatus SetControlCommandID(ControlRef control, uint32_t commandID);
 void SetControlReference(ControlRef control, SRefCon data);
 SRefCon GetControlReference(ControlRef control);
-EventTargetRef GetControlEventTarget(ControlRef control);
 
 // Live tracking: a slider calls its action procedure at every change the user makes,
 // while the thumb moves, with the part being tracked. Values set by code call nothing.
 typedef void (*ControlActionProcPtr)(ControlRef control, ControlPartCode part);
 typedef ControlActionProcPtr ControlActionUPP;
 inline ControlActionUPP NewControlActionUPP(ControlActionProcPtr proc) { return proc; }
-inline void DisposeControlActionUPP(ControlActionUPP) {}
 void SetControlAction(ControlRef control, ControlActionUPP action);
-ControlActionUPP GetControlAction(ControlRef control);
 
 // Custom control classes. The handler gets the control events it asked for (draw, hit
 // test, hit, track, activate, owning window changed), the control as direct object.
