@@ -212,7 +212,7 @@ TEST_F(FrameEditor, OnADenseScreenItIsDrawnAtTheScreensResolution) {
   int scale = 1;
   seam::Then([&] {
     scale = VantiroGetWindowScale(seam::ModalWindow());
-    shot = Screenshot("frame-editor-dense.png");
+    shot = seam::ModalScreenshot();
   });
   seam::Key(Qt::Key_Escape);
   RunDialog(source);
