@@ -1,7 +1,6 @@
 #include "tests/dialog/DialogFixture.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QWheelEvent>
@@ -9,7 +8,6 @@
 #include <QWindow>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 
 #include "dialog/configdlghandler.h"
 #include "model/pascalFX.h"
@@ -31,7 +29,6 @@ Picture ClipFrame(int32_t n, int width, int height) {
 
 ClipLender::ClipLender(RecordingHost& host) {
   host.getFrame = [this](int32_t frame, GWorldPtr* out, int16_t w, int16_t h, HYRefDVQuality, HYFrameCookie* cookie) {
-    fetched.push_back(frame);
     const Picture picture = ClipFrame(frame, w, h);
     const Rect bounds{0, 0, h, w};
     *out = nullptr;
@@ -44,10 +41,7 @@ ClipLender::ClipLender(RecordingHost& host) {
     *cookie = *out;
     return HYPluginResult(kPluginOK);
   };
-  host.releaseFrame = [this](HYFrameCookie) {
-    ++released;
-    return HYPluginResult(kPluginOK);
-  };
+  host.releaseFrame = [](HYFrameCookie) { return HYPluginResult(kPluginOK); };
 }
 
 ClipLender::~ClipLender() {
@@ -115,9 +109,7 @@ void DialogTest::SetUp() {
   UsePrivateRuntimeFolder();
   prefs.UseAsPreferencesFolder();
   EnsurePrefsFile();
-  if (useBuiltBundle) {
-    ASSERT_NE(VantiroRegisterBundle(VANTIRO_TEST_BUNDLE), nullptr);
-  }
+  ASSERT_NE(VantiroRegisterBundle(VANTIRO_TEST_BUNDLE), nullptr);
   seam::SetStallLimit(30);
   pNewConfig(&config);
   ResetConfig(config, true);
@@ -153,36 +145,18 @@ int32_t DialogTest::ValueOf(OSType signature, int16_t id) {
 
 std::string DialogTest::TextOf(OSType signature, int16_t id) { return ControlText(seam::ModalWindow(), signature, id); }
 
-QImage DialogTest::Screenshot(const std::string& name) {
-  QImage shot = seam::ModalScreenshot();
-  if (const char* artifacts = std::getenv("VANTIRO_TEST_ARTIFACTS"))
-    shot.save(QDir(artifacts).filePath(QString::fromStdString(name)));
-  return shot;
-}
-
-namespace {
-
-bool TabUntil(const std::function<bool(QWidget*)>& wanted) {
+bool DialogTest::TabTo(const Rect& area) {
   QWidget* top = InnermostModalWidget();
+  const QRect wanted(area.left, area.top, area.right - area.left, area.bottom - area.top);
   for (int presses = 0; presses < 60; ++presses) {
-    if (top->focusWidget() != nullptr && wanted(top->focusWidget())) return true;
+    const QWidget* focus = top->focusWidget();
+    if (focus != nullptr && QRect(focus->mapTo(top, QPoint(0, 0)), focus->size()) == wanted) return true;
     for (QEvent::Type type : {QEvent::KeyPress, QEvent::KeyRelease}) {
       QKeyEvent key(type, Qt::Key_Tab, Qt::NoModifier);
       QCoreApplication::sendEvent(top->windowHandle(), &key);
     }
   }
   return false;
-}
-
-}  // namespace
-
-bool DialogTest::TabTo(const Rect& area) {
-  const QRect wanted(area.left, area.top, area.right - area.left, area.bottom - area.top);
-  return TabUntil([&](QWidget* w) { return QRect(w->mapTo(w->window(), QPoint(0, 0)), w->size()) == wanted; });
-}
-
-bool DialogTest::TabToButton(const char* command) {
-  return TabUntil([&](QWidget* w) { return w->property("command").toString() == QLatin1String(command); });
 }
 
 void DialogTest::Wheel(Point where, int delta) {

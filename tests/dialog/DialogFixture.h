@@ -27,8 +27,6 @@ class ClipLender {
  public:
   explicit ClipLender(RecordingHost& host);
   ~ClipLender();
-  std::vector<int32_t> fetched;  // frame numbers asked for
-  int released = 0;
   long lentCount() const { return long(lent_.size()); }
 
  private:
@@ -39,8 +37,7 @@ class ClipLender {
 std::filesystem::path WritePictureFile(const ScratchFolder& folder, const std::string& name, int width, int height);
 // What a window's port shows in a rectangle of it.
 Picture PortPicture(WindowRef window, const Rect& area);
-// The bytes of a record, for comparisons; and those of the saved settings overlaid on a
-// fresh record, or nothing when none are saved.
+// The bytes of a record; and those of the saved settings on a fresh record, if any are saved.
 std::vector<uint8_t> Bytes(pluginDataPtr config);
 std::optional<std::vector<uint8_t>> Saved();
 // The preview of `setting` on `source` as the frame editor shows it in w × h pixels: scaled
@@ -57,21 +54,16 @@ class DialogTest : public ::testing::Test {
   void RunDialog(const Picture& source, int32_t first = 0, int32_t count = 10);
   void RunDialog() { RunDialog(ClipFrame(0, 720, 480)); }
 
-  // Readers for the steps of a running dialog, on its innermost window.
+  // Readers of the innermost window, for the steps of a running dialog.
   static Rect BoundsOf(OSType signature, int16_t id);
   static int32_t ValueOf(OSType signature, int16_t id);
   static std::string TextOf(OSType signature, int16_t id);
   static Picture Shown(OSType signature) { return PortPicture(seam::ModalWindow(), BoundsOf(signature, 1)); }
-  // Saves a picture of the innermost window as an artifact.
-  static QImage Screenshot(const std::string& name);
-  // Presses Tab until the control at `area` (or the button sending `command`) has the
-  // keyboard focus; false when the focus never gets there.
+  // Presses Tab until the control at `area` has the keyboard focus; false if it never does.
   static bool TabTo(const Rect& area);
-  static bool TabToButton(const char* command);
   // A wheel step (a notch is 120, negative down) over a point of the innermost window.
   static void Wheel(Point where, int delta);
 
-  bool useBuiltBundle = true;  // false: the test registers a bundle of its own first
   ScratchFolder prefs;
   RecordingHost host;
   ClipLender lender{host};
