@@ -35,15 +35,9 @@ Rect GetPortRect(CGrafPtr thePort) {
   return bounds;
 }
 
-Rect CarbonGetPortBounds(CGrafPtr thePort) { return GetPortRect(thePort); }
-
 void GetDims(const Rect& theRect, int32_t& wid, int32_t& hig) {
   wid = int32_t(theRect.right) - theRect.left;
   hig = int32_t(theRect.bottom) - theRect.top;
-}
-
-RGBColor SetRGBColor(int16_t r, int16_t g, int16_t b) {
-  return RGBColor{static_cast<uint16_t>(r), static_cast<uint16_t>(g), static_cast<uint16_t>(b)};
 }
 
 void LockGWorld(GWorldPtr theGW) {
@@ -71,12 +65,6 @@ void ClearGW(GWorldPtr theGW, RGBColor theColor) {
   RGBForeColor(&theColor);
   PaintRect(&bounds);
   RGBForeColor(&kBlack);
-}
-
-void DrawPictureInGW(GWorldPtr theGW, PicHandle theP, Rect theRect) {
-  if (theGW == nullptr || theP == nullptr) return;
-  vantiro::PortScope scope(theGW);
-  DrawPicture(theP, &theRect);
 }
 
 void ClipRectToFrame(Rect& theRect, const Rect& theFrame) {

@@ -7,15 +7,11 @@
 
 #include "platform/quickdraw/QuickDraw.h"
 
-// The port's bounds; the second name is the same operation.
+// The port's bounds.
 Rect GetPortRect(CGrafPtr thePort);
-Rect CarbonGetPortBounds(CGrafPtr thePort);
 
 // Extents as signed 32-bit values; a reversed rectangle has a negative extent.
 void GetDims(const Rect& theRect, int32_t& wid, int32_t& hig);
-
-// Bit patterns are kept: -1 becomes 65535.
-RGBColor SetRGBColor(int16_t r, int16_t g, int16_t b);
 
 void LockGWorld(GWorldPtr theGW);  // nil: nothing
 
@@ -25,8 +21,6 @@ GWorldPtr AllocateRectGWorld(Rect theRect);  // theRect's size, bounds moved to 
 
 // Paints the whole buffer; the buffer's foreground colour is black afterwards.
 void ClearGW(GWorldPtr theGW, RGBColor theColor);
-// The picture scaled into theRect of the buffer; nil buffer or picture: nothing.
-void DrawPictureInGW(GWorldPtr theGW, PicHandle theP, Rect theRect);
 
 // Clamps every coordinate into the frame: a rectangle outside it collapses onto the
 // nearest edge; a reversed one stays reversed.

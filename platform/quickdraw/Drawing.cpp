@@ -1,4 +1,4 @@
-// Drawing in ports: fills and outlines with the pen modes, inversion, CopyBits, pictures.
+// Drawing in ports: fills and outlines with the pen modes, inversion and CopyBits.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -225,19 +225,6 @@ void CopyBits(const BitMap* srcBits, const BitMap* dstBits, const Rect* srcRect,
       if (sx >= readable.left && sx < readable.right) out[i] = in[sx - from.bounds.left];
     }
   }
-}
-
-void DrawPicture(PicHandle myPicture, const Rect* dstRect) {
-  if (myPicture == nullptr || dstRect == nullptr) return;
-  CGrafPtr port = vantiro::CurrentPort();
-  const Rect& bounds = port->pixMap.bits.bounds;
-  CGContextRef context = nullptr;
-  if (QDBeginCGContext(port, &context) != noErr) return;
-  // Core Graphics measures y upward from the port's bottom edge.
-  const CGRect where = CGRectMake(CGFloat(dstRect->left - bounds.left), CGFloat(bounds.bottom - dstRect->bottom),
-                                  CGFloat(dstRect->right - dstRect->left), CGFloat(dstRect->bottom - dstRect->top));
-  CGContextDrawImage(context, where, myPicture);
-  QDEndCGContext(port, &context);
 }
 
 }  // extern "C"

@@ -18,8 +18,6 @@ typedef uint32_t GWorldFlags;
 typedef struct OpaqueCTab** CTabHandle;
 typedef struct OpaqueRgn** RgnHandle;
 typedef struct BitMap BitMap; /* what CopyBits takes; a pixel map may be passed as one */
-/* A picture is an image; drawing it scales it into the rectangle. */
-typedef CGImageRef PicHandle;
 
 /* Transfer modes. With the solid pen every pattern bit is set, so a pen mode paints the
  * foreground colour (copy, or), inverts (xor) or paints the background colour (bic); any
@@ -97,7 +95,6 @@ void EraseRect(const Rect* r);  /* background colour */
 void FrameRect(const Rect* r);  /* one-pixel outline inside r, pen mode */
 void FrameOval(const Rect* r);  /* one-pixel outline of the oval inscribed in r, pen mode */
 void InvertRect(const Rect* r); /* colour channels inverted, alpha kept */
-void DrawPicture(PicHandle myPicture, const Rect* dstRect);
 
 void OffsetRect(Rect* r, int16_t dh, int16_t dv);
 /* Moves the sides in by dh, dv (out for negative values); an empty result is (0,0,0,0). */

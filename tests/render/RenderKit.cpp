@@ -13,13 +13,6 @@
 namespace vantiro::test {
 
 namespace {
-// The platform's sine: the same on every processor, like the pictures built from it.
-double Sin(double x) {
-  double sine = 0, cosine = 1;
-  SinCos(x, &sine, &cosine);
-  return sine;
-}
-
 uint8_t Byte(double v) { return uint8_t(std::clamp(std::lround(v), 0L, 255L)); }
 }  // namespace
 
@@ -54,8 +47,12 @@ Pixel Noise(int x, int y) {
   return Opaque(uint8_t(h), uint8_t(h >> 8), uint8_t(h >> 16));
 }
 
+// The platform's sine: the same on every processor, like the pictures built from it.
 Pixel Smooth(int x, int y, int width, int height) {
-  return Opaque(Byte(128 + 100 * Sin(0.13 * x + 0.02 * y)), Byte(128 + 100 * Sin(0.09 * y - 0.03 * x + 1)),
+  double red = 0, green = 0, cosine = 0;
+  SinCos(0.13 * x + 0.02 * y, &red, &cosine);
+  SinCos(0.09 * y - 0.03 * x + 1, &green, &cosine);
+  return Opaque(Byte(128 + 100 * red), Byte(128 + 100 * green),
                 Byte(255.0 * (x + 2 * y) / std::max(1, width + 2 * height)));
 }
 
@@ -142,8 +139,7 @@ Picture ExpectedEffect(const Picture& source, const EffectSetting& s, double edg
   const Picture crop = MakePicture(cropRight - cropLeft, cropBottom - cropTop,
                                    [&](int x, int y) { return source.at(x + cropLeft, y + cropTop); });
 
-  // Each edge moves by half the change of the extent (the centre stays), computed so that
-  // edges landing on whole pixels agree with the renderer's.
+  // Each edge moves by half the change of the extent; whole-pixel edges agree with the renderer's.
   const double shiftX = (s.right - s.left) * (1 - (s.scaleX / 100.0 + 1)) / 2;
   const double shiftY = (s.bottom - s.top) * (1 - (s.scaleY / 100.0 + 1)) / 2;
   const double left = edge(w, s.left + shiftX), right = edge(w, s.right - shiftX);
@@ -156,8 +152,7 @@ Picture ExpectedEffect(const Picture& source, const EffectSetting& s, double edg
 
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      // Undo the turn: on screen (y down) a counter-clockwise turn by a takes (dx, dy) to
-      // (dx cos a + dy sin a, -dx sin a + dy cos a).
+      // Undo the turn: on screen (y down) counter-clockwise takes (dx, dy) to (dx c + dy s, -dx s + dy c).
       const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
       const double fu = (dx * cosine - dy * sine) / tw + 0.5, fv = (dx * sine + dy * cosine) / th + 0.5;
       const double inset =

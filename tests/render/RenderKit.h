@@ -86,11 +86,10 @@ class Footprint {
 // Bilinear sample at a point in pixel units (centres at k + 0.5), edges extended, rounded.
 Pixel SampleBilinear(const Picture& picture, double u, double v);
 
-// The frame the effect should make of `source`, worked out from its geometry alone: the
-// part under the clamped rectangle, stretched over the rectangle scaled about its centre
-// (a negative factor mirrors), turned counter-clockwise on screen by `turn` hundredths of
-// a full turn about that centre, over the background. Pixels within `edgeBand` of the
-// picture's outline are not judged.
+// The frame the effect should make of `source`, from its geometry alone: the part under the
+// clamped rectangle, stretched over the rectangle scaled about its centre (a negative factor
+// mirrors), turned counter-clockwise by `turn` hundredths of a turn, over the background.
+// Pixels within `edgeBand` of the picture's outline are not judged.
 struct EffectSetting {
   double left = 0, right = 1, top = 0, bottom = 1;  // the rectangle, in fractions of the frame
   int scaleX = 0, scaleY = 0, turn = 0;             // the three sliders

