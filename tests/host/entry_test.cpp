@@ -58,19 +58,6 @@ TEST_F(EntryTest, RejectedCallsLeaveThePluginUninitialisedAndTheFirstAcceptedOne
   DisposeHandle(h);
 }
 
-TEST_F(EntryTest, SavedSettingsGoOverTheDefaultsOnce) {
-  StoreSettings(-40);
-  EXPECT_EQ(Call(kPlugDrawThumbNail), kPluginOK);
-  pluginDataPtr master = gPascalData;
-  EXPECT_TRUE(gPascalData->sliders[0] == -40 && gPascalData->mediaType == 3);
-  EXPECT_TRUE(gPascalData->outside) << "unsaved fields keep their defaults";
-  StoreSettings(90);  // another program changes the file afterwards
-  EXPECT_EQ(Call(kPlugGetInfo), kPluginOK);
-  EXPECT_EQ(gPascalData, master);
-  EXPECT_EQ(gPascalData->sliders[0], -40) << "the file is not read again";
-  EXPECT_EQ(host.Count("NewPtrClear"), 1u);
-}
-
 TEST_F(EntryTest, SelectorsWhoseWorkIsNotBuiltYetSaySo) {
 #ifdef VANTIRO_PORTABLE_BUILD
   EXPECT_EQ(Call(kPlugCustomButtonClick), kPluginUnimplemented) << "no settings dialog without windows";
