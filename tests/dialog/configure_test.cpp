@@ -44,7 +44,6 @@ class Configure : public ::testing::Test {
     seam::Reset();
     EXPECT_EQ(LiveWindowCount(), 0);
   }
-  std::string SettingsFile() const { return ReadFile(prefs / "vloqa-Prefs"); }
   ScratchFolder prefs, work;
   fs::path clip = work / "clip.mp4";
 };
@@ -65,16 +64,6 @@ TEST_F(Configure, OkOnAFrameOfTheClipSavesTheSettings) {
   EXPECT_NEAR(shownBlue, 60, 12) << "the dialog opened on frame 3";
   EXPECT_EQ(VantiroLivePortCount(), ports) << "the host freed every frame it lent, once";
   EXPECT_NEAR(reinterpret_cast<const pluginDataRec*>(Saved().value().data())->sliders[0], -50, 3);
-}
-
-TEST_F(Configure, CancelLeavesTheSettingsFileAsItWas) {
-  ASSERT_EQ(RunVantiro("settings --rotation 20").status, 0);
-  const std::string before = SettingsFile();
-  seam::DragSlider(kSigSldr, 3, -70);
-  seam::Command(FOUR_CHAR_CODE('R', 's', 'e', 't'));
-  seam::Key(Qt::Key_Escape);
-  EXPECT_EQ(RunConfigure({clip.string()}, VANTIRO_TEST_BUNDLE), 0);
-  EXPECT_EQ(SettingsFile(), before);
 }
 
 TEST_F(Configure, TheBuiltInClipInTheChosenFormat) {
