@@ -1,11 +1,9 @@
 // vantiro render, placeholder, settings and demo, run as a user runs them.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <filesystem>
 #include <vector>
 
-#include "app/media/AudioReader.h"
 #include "app/media/VideoReader.h"
 #include "tests/app/TestClips.h"
 #include "tests/testlib/RunVantiro.h"
@@ -19,19 +17,18 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int kW = 64, kH = 48, kFrames = 30, kFps = 25;
+constexpr int kW = 64, kH = 48;  // the test clips' size
 constexpr uint32_t kBackground = 0x204060;
 
-// Frame n is a gradient whose blue channel counts the frame, with a 440 Hz tone.
+// 30 frames; frame n is a gradient whose blue channel counts the frame.
 void MakeClip(const std::string& path) {
-  vantiro::test::WriteClip(path, {.width = kW, .height = kH, .frames = kFrames, .fps = kFps, .tone = 0.3f},
-                           [](int n, uint8_t* pic) {
-                             for (int y = 0; y < kH; ++y)
-                               for (int x = 0; x < kW; ++x) {
-                                 uint8_t* p = &pic[4 * (y * kW + x)];
-                                 p[0] = 255, p[1] = uint8_t(x * 4), p[2] = uint8_t(y * 5), p[3] = uint8_t(n * 8);
-                               }
-                           });
+  vantiro::test::WriteClip(path, {}, [](int n, uint8_t* pic) {
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) {
+        uint8_t* p = &pic[4 * (y * kW + x)];
+        p[0] = 255, p[1] = uint8_t(x * 4), p[2] = uint8_t(y * 5), p[3] = uint8_t(n * 8);
+      }
+  });
 }
 
 std::vector<uint8_t> Frame(const std::string& path, int64_t n) { return vantiro::test::ReadPicture(path, n, kW, kH); }
@@ -63,28 +60,10 @@ class RenderTest : public ::testing::Test {
 
 }  // namespace
 
-// A movie keeps the clip's length, size and sound; a sequence of the same render shows the
-// source over the effect at the fade's opacity, and the effect alone in the middle.
-TEST_F(RenderTest, FadesMixSourceAndEffectAndTheMovieKeepsLengthAndSound) {
-  const std::string out = (dir / "out.mp4").string();
-  auto r = RunVantiro("render " + clip + " " + out + " --fade-in 10 --fade-out 10");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.err.find("rendered 30 frames in"), std::string::npos) << r.err;
-  std::string error;
-  auto reader = VideoReader::Open(out, &error);
-  ASSERT_NE(reader, nullptr) << error;
-  EXPECT_TRUE(reader->info().frameCount == kFrames && reader->info().width == kW && reader->info().height == kH);
-  ASSERT_TRUE(reader->info().hasAudio);
-  auto audio = AudioReader::Open(out);
-  ASSERT_NE(audio, nullptr);
-  std::vector<float> s(2 * 1024);
-  const int64_t end = int64_t(kFrames) * 48000 / kFps;  // 57600 samples
-  audio->Read(end - 3000, 1024, s.data());
-  EXPECT_GT(*std::max_element(s.begin(), s.end()), 0.2f) << "sound up to the end of the clip";
-  audio->Read(end + 2048, 1024, s.data());
-  EXPECT_EQ(*std::max_element(s.begin(), s.end()), 0.0f) << "and no longer";
-
-  r = RunVantiro("render " + clip + " " + (dir / "seq.png").string() + " --fade-in 10 --fade-out 10");
+// A sequence shows the source over the effect at the fade's opacity, and the effect alone
+// in the middle.
+TEST_F(RenderTest, FadesMixSourceAndEffect) {
+  const auto r = RunVantiro("render " + clip + " " + (dir / "seq.png").string() + " --fade-in 10 --fade-out 10");
   ASSERT_EQ(r.status, 0) << r.err;
   for (int n : {0, 15, 29}) ASSERT_TRUE(fs::exists(dir / ("seq-00" + std::to_string(100 + n).substr(1) + ".png"))) << n;
   EXPECT_LE(MaxDifference(Frame((dir / "seq-0015.png").string(), 0), Effect(Frame(clip, 15))), 1);
