@@ -24,8 +24,8 @@ for f in man/man1/vantiro.1.gz doc/vantiro/copyright doc/vantiro/changelog.gz kd
   test -f "$root/sys/usr/share/$f"
 done
 test ! -e "$root/sys/usr/lib/libvantiro-platform.so"
-ffmpeg -v error -f lavfi -i testsrc=size=64x48:rate=25 -t 0.4 "$root/in.mp4"
-FREI0R_PATH="$root/sys/usr/lib/frei0r-1" ffmpeg -v error -i "$root/in.mp4" \
+ffmpeg -nostdin -v error -f lavfi -i testsrc=size=64x48:rate=25 -t 0.4 "$root/in.mp4"
+FREI0R_PATH="$root/sys/usr/lib/frei0r-1" ffmpeg -nostdin -v error -i "$root/in.mp4" \
   -vf 'frei0r=vantiro:2|2|10|25|y|0.1|0.9|0.1|0.9|0.3|0.3|0.6|#336699' "$root/out.mp4"
 test -s "$root/out.mp4"
 echo "1 passed, 0 failed: $(basename "$deb") is lintian clean, installs and runs"

@@ -125,7 +125,8 @@ TEST_F(Frei0rHostsTest, FFmpegRendersDifferentlySetInstancesOfOneGraphAndClampsB
                             "[c]frei0r=vantiro:0|0|0|25|y|nan|7|0|1|0.3|0.3|0.5|2/-1/nan[z]";
   const std::string err = (dir / "err").string();
   // passthrough: frames keep their times, with no copies filling the first 7 s.
-  ASSERT_EQ(Run("ffmpeg -i " + clip + " -filter_complex '" + graph + "' -map '[x]' -fps_mode passthrough " +
+  // -nostdin: FFmpeg otherwise reads keys from the test runner's input, and a stray one ends it.
+  ASSERT_EQ(Run("ffmpeg -nostdin -i " + clip + " -filter_complex '" + graph + "' -map '[x]' -fps_mode passthrough " +
                     (dir / "ff-%04d.png").string() + " -map '[z]' -fps_mode passthrough " +
                     (dir / "bad-%04d.png").string(),
                 err),

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 
 #include "model/PluginDefines.h"
@@ -12,14 +11,10 @@
 
 namespace vantiro::test {
 
-inline std::optional<ResourceFork> ParseSettingsFile(const std::filesystem::path& path) {
-  const std::string bytes = ReadFile(path);
-  return ParseResourceFork(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
-}
-
 // The stored record's bytes; empty when the file holds none.
 inline std::string StoredRecord(const std::filesystem::path& path) {
-  auto fork = ParseSettingsFile(path);
+  const std::string bytes = ReadFile(path);
+  auto fork = ParseResourceFork(std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
   const Resource* record = fork ? fork->Find(cPrefsType, cPrefsID) : nullptr;
   return record != nullptr ? record->data : std::string();
 }

@@ -40,19 +40,6 @@ TEST_F(ConfigTest, AFullResetWritesEveryDefault) {
   EXPECT_TRUE(a->theOriginalImage == nullptr && a->theRendered == nullptr);
 }
 
-// A partial reset is a full one except for the format, the images and the end colour.
-TEST_F(ConfigTest, APartialResetKeepsOnlyTheFormatTheImagesAndTheEndColour) {
-  std::memset(a, 0x5A, sizeof(pluginDataRec));
-  a->mediaType = 3;
-  ResetConfig(a, false);
-  std::memset(b, 0x5A, sizeof(pluginDataRec));
-  ResetConfig(b, true);
-  EXPECT_EQ(a->theRendered, reinterpret_cast<CGImageRef>(uintptr_t(0x5A5A5A5A5A5A5A5Aull)));
-  b->mediaType = 3;
-  b->theOriginalImage = b->theRendered = a->theRendered;
-  EXPECT_EQ(std::memcmp(a, b, sizeof(pluginDataRec)), 0);
-}
-
 TEST_F(ConfigTest, CopiesOwnTheirRenderedImageAndNeverTheOriginal) {
   ResetConfig(a, true);
   a->sliders[0] = 42;

@@ -1,5 +1,5 @@
-// The settings file on disk: one record whatever the file held, anything that is not a
-// settings file kept aside, one atomic write per save, and honest reasons for failures.
+// The settings file on disk: anything that is not a settings file kept aside, one atomic
+// write per save, and honest reasons for failures.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -11,12 +11,10 @@
 #include "model/pascalFX.h"
 #include "model/prefsloader.h"
 #include "platform/files/Files.h"
-#include "tests/model/SettingsFile.h"
+#include "tests/testlib/ScratchFolder.h"
 
 namespace fs = std::filesystem;
-using vantiro::test::ParseSettingsFile;
 using vantiro::test::ReadFile;
-using vantiro::test::StoredRecord;
 using vantiro::test::WriteFile;
 
 namespace {
@@ -61,25 +59,6 @@ class PrefsTest : public ::testing::Test {
 };
 
 }  // namespace
-
-TEST_F(PrefsTest, SavingKeepsOneRecordAndEveryOtherResource) {
-  vantiro::ResourceFork fork;
-  fork.resources.push_back({cPrefsType, 1, "Config Settings", 0, "old and short"});
-  fork.resources.push_back({cPrefsType, 2, std::nullopt, 0, "another preference"});
-  fork.resources.push_back({FOUR_CHAR_CODE('O', 't', 'h', 'r'), 5, std::nullopt, 0, "kept"});
-  const auto bytes = vantiro::SerializeResourceFork(fork);
-  WriteFile(file, std::string(bytes.begin(), bytes.end()));
-
-  EXPECT_FALSE(ReadConfig(config)) << "a record of another size is not read";
-  config->sliders[2] = 33;
-  ASSERT_TRUE(SaveConfig(config));
-  auto after = ParseSettingsFile(file);
-  ASSERT_TRUE(after.has_value());
-  EXPECT_EQ(after->resources.size(), 3u);
-  EXPECT_EQ(after->Find(cPrefsType, 2)->data, "another preference");
-  EXPECT_EQ(after->Find(FOUR_CHAR_CODE('O', 't', 'h', 'r'), 5)->data, "kept");
-  EXPECT_EQ(StoredRecord(file).size(), cConfigSaveSize);
-}
 
 // Each of these under the settings file's name once made every program that loads the
 // plug-in crash or hang; now each is moved aside, never over an earlier one.
@@ -172,17 +151,4 @@ TEST_F(PrefsTest, FailuresSayWhatIsWrong) {
   EXPECT_FALSE(SaveConfig(config));
   EXPECT_EQ(PrefsFileError(), dirNFErr);
   EXPECT_FALSE(fs::exists(folder / "missing")) << "the preferences folder is never created";
-}
-
-// A failed read of one folder's damaged file once sent the next save, in a folder that
-// does not exist, to "repair" the first folder's file.
-TEST_F(PrefsTest, AnEarlierFailureNeverSteersALaterSave) {
-  EnsurePrefsFile();
-  ASSERT_TRUE(SaveConfig(config));
-  WriteFile(file, "damaged");
-  EXPECT_FALSE(ReadConfig(config));
-  setenv("XDG_CONFIG_HOME", (folder / "missing").c_str(), 1);
-  EXPECT_FALSE(SaveConfig(config));
-  EXPECT_EQ(ReadFile(file), "damaged");
-  EXPECT_FALSE(fs::exists(folder / "vloqa-Prefs.damaged"));
 }

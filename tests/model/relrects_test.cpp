@@ -36,15 +36,3 @@ TEST(RelRects, FractionsBecomeTruncatedSaturatedEdges) {
         << r.top << "," << r.right << "," << r.bottom;
   }
 }
-
-TEST(RelRects, RectToRelKeepsWhatItIsGiven) {
-  const Rect frame = R(0, 0, 720, 480);
-  EXPECT_EQ(Rect2Rel(R(-360, 0, 360, 480), frame).left, -0.5);
-  const relRect reversed = Rect2Rel(R(500, 0, 100, 480), frame);
-  EXPECT_GT(reversed.left, reversed.right);
-  const relRect shifted = Rect2Rel(R(60, 70, 110, 220), R(10, 20, 110, 220));
-  EXPECT_DOUBLE_EQ(shifted.left, 0.5);
-  EXPECT_DOUBLE_EQ(shifted.top, 0.25);
-  EXPECT_EQ(Rel2Rect(Rect2Rel(R(29, 0, 100, 100), R(0, 0, 100, 100)), R(0, 0, 100, 100)).left, 28)
-      << "a round trip loses a unit only where the product falls short";
-}
