@@ -111,7 +111,8 @@ Footprint::Footprint() : ports_(VantiroLivePortCount()), images_(LiveImageCount(
   return ::testing::AssertionSuccess();
 }
 
-Pixel SampleBilinear(const Picture& picture, double u, double v) {
+// At a point in pixel units (centres at k + 0.5), edges extended, rounded.
+static Pixel SampleBilinear(const Picture& picture, double u, double v) {
   const double fx = u - 0.5, fy = v - 0.5;
   const int x0 = int(std::floor(fx)), y0 = int(std::floor(fy));
   const double tx = fx - x0, ty = fy - y0;
@@ -163,7 +164,7 @@ Picture ExpectedEffect(const Picture& source, const EffectSetting& s, double edg
   return out;
 }
 
-void SaveArtifact(const Picture& picture, const std::string& name) {
+static void SaveArtifact(const Picture& picture, const std::string& name) {
   const char* folder = std::getenv("VANTIRO_TEST_ARTIFACTS");
   std::vector<uint8_t> rgba;
   for (const Pixel& p : picture.pixels) rgba.insert(rgba.end(), {p.r, p.g, p.b, p.a});

@@ -83,9 +83,6 @@ class Footprint {
   long ports_, images_;
 };
 
-// Bilinear sample at a point in pixel units (centres at k + 0.5), edges extended, rounded.
-Pixel SampleBilinear(const Picture& picture, double u, double v);
-
 // The frame the effect should make of `source`, from its geometry alone: the part under the
 // clamped rectangle, stretched over the rectangle scaled about its centre (a negative factor
 // mirrors), turned counter-clockwise by `turn` hundredths of a turn, over the background.
@@ -100,6 +97,5 @@ Picture ExpectedEffect(const Picture& source, const EffectSetting& setting, doub
 // Equal within `tolerance` where `expected` cares; mismatches go to VANTIRO_TEST_ARTIFACTS.
 ::testing::AssertionResult Matches(const Picture& actual, const Picture& expected, int tolerance,
                                    const std::string& label);
-void SaveArtifact(const Picture& picture, const std::string& name);
 
 }  // namespace vantiro::test

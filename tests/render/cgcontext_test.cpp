@@ -10,7 +10,6 @@
 
 #include "platform/coregraphics/Bands.h"
 #include "platform/coregraphics/CGImage.h"
-#include "platform/quickdraw/Pixels.h"
 #include "tests/render/RenderKit.h"
 
 using namespace vantiro::test;
@@ -24,7 +23,7 @@ struct Canvas {
     context = CGBitmapContextCreate(GetPixBaseAddr(pm), size_t(width), size_t(height), 8, size_t(GetPixRowBytes(pm)),
                                     nullptr, kCGImageAlphaPremultipliedFirst);
   }
-  Canvas(int width, int height, Pixel fill = Pixel{}) : Canvas(width, height, [=](int, int) { return fill; }) {}
+  Canvas(int width, int height, Pixel fill) : Canvas(width, height, [=](int, int) { return fill; }) {}
   ~Canvas() { CGContextRelease(context); }
 
   Buffer buffer;
@@ -71,16 +70,6 @@ TEST(BitmapContext, AcceptsItsLayoutsAndSnapshotsReadEveryByteOrderIntoNativeWor
     CGImageRelease(image);
     CGContextRelease(context);
   }
-}
-
-// Scaled, mirrored, turned and clipped drawings are pinned by the renderer's tests.
-TEST(DrawImage, MixesFractionalEdgesByCoverage) {
-  // Three quarters covered on the left, one on the right.
-  Canvas edges(6, 1, Opaque(0, 0, 0));
-  Draw(edges, Picture(2, 2, Opaque(255, 255, 255)), CGRectMake(1.25f, 0, 3, 1));
-  const uint8_t grey[] = {0, 191, 255, 255, 64, 0};
-  const Picture expected = MakePicture(6, 1, [&](int x, int) { return Opaque(grey[x], grey[x], grey[x]); });
-  EXPECT_TRUE(Matches(edges.buffer.Read(), expected, 1, "edges"));
 }
 
 TEST(PortContext, DrawsIntoThePortWithinItsClip) {

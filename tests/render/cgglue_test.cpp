@@ -3,7 +3,6 @@
 
 #include <numbers>
 
-#include "platform/coregraphics/CGImage.h"
 #include "render/CGglue.h"
 #include "render/commonprocs.h"
 #include "tests/render/RenderKit.h"
@@ -23,23 +22,6 @@ TEST(CGglue, RectanglesAreMeasuredUpFromTheFramesBottom) {
   EXPECT_TRUE(is(QDRectToGCRect(R(110, 60, 130, 70), R(10, 20, 210, 120)), 100, 50, 20, 10))
       << "a frame away from the origin is measured from its own corner";
   EXPECT_TRUE(is(QDRectToGCRect(R(300, 150, 100, 50), frame), 300, 430, -200, -100)) << "reversed stays reversed";
-}
-
-// Upright, the snapshot (the caller's to release) paints exactly the rectangle.
-TEST(CGglue, TheImageFillsTheRectangle) {
-  const Picture noise = MakePicture(40, 30, Noise);
-  Buffer upright(Picture(100, 80, kGround)), source(noise);
-  const long images = vantiro::LiveImageCount();
-  CGImageRef image = GWorld2CGImage(source.gw());
-  int32_t w = 0, h = 0;
-  GetImageDims(image, w, h);
-  EXPECT_TRUE(w == 40 && h == 30) << w << " x " << h;
-  DrawCGImageInQDRect(upright.gw(), image, R(10, 20, 50, 50), 0, false);
-  CGImageRelease(image);
-  EXPECT_EQ(vantiro::LiveImageCount(), images);
-  EXPECT_TRUE(Matches(upright.Read(), MakePicture(100, 80, [&](int x, int y) {
-                        return x >= 10 && x < 50 && y >= 20 && y < 50 ? noise.at(x - 10, y - 20) : kGround;
-                      }), 0, "upright"));
 }
 
 // Clearing first empties the turned rectangle only, its edges in part.

@@ -13,7 +13,6 @@ using namespace vantiro::test;
 namespace {
 
 const RGBColor kRed{0xFF00, 0x1000, 0x2000};
-const RGBColor kBlue{0x0000, 0x3300, 0xEE00};
 
 }  // namespace
 
@@ -90,36 +89,6 @@ TEST(RectHelpers, OffsetSaturatesInsetEmptiesAndPointsLieInTheHalfOpenBox) {
   const Rect box = R(0, 0, 12, 12);
   EXPECT_TRUE(PtInRect(Point{0, 0}, &box) && PtInRect(Point{11, 11}, &box));
   EXPECT_FALSE(PtInRect(Point{0, 12}, &box) || PtInRect(Point{12, 0}, &box) || PtInRect(Point{-1, 5}, &box));
-}
-
-// Inverting makes a pixel its colour over black, inverted and opaque; twice gives it back.
-TEST(Drawing, FillsUseTheirColoursWithinTheClipAndInversionIsItsOwnUndo) {
-  Buffer buffer(6, 6);
-  {
-    vantiro::PortScope current(buffer.gw());
-    RGBForeColor(&kRed);
-    RGBBackColor(&kBlue);
-    const Rect clip = R(1, 1, 5, 6), all = R(-10, -10, 20, 20), lower = R(0, 3, 6, 6);
-    ClipRect(&clip);
-    PaintRect(&all);
-    EraseRect(&lower);
-  }
-  EXPECT_TRUE(Matches(buffer.Read(), MakePicture(6, 6, [](int x, int y) {
-                        return x < 1 || x >= 5 || y < 1 ? Pixel{} : Opaque(y < 3 ? kRed : kBlue);
-                      }), 0, "fill"));
-
-  Picture picture = MakePicture(4, 3, Noise);
-  picture.at(0, 0) = Pixel{128, 100, 0, 128};  // premultiplied, half transparent
-  Buffer inverted(picture);
-  vantiro::PortScope current(inverted.gw());
-  const Rect all = R(0, 0, 4, 3);
-  InvertRect(&all);
-  EXPECT_EQ(inverted.Get(0, 0), Opaque(155, 255, 127));
-  const Pixel before = picture.at(2, 1);
-  EXPECT_EQ(inverted.Get(2, 1), Opaque(255 - before.r, 255 - before.g, 255 - before.b));
-  InvertRect(&all);
-  picture.at(0, 0) = Opaque(100, 0, 128);
-  EXPECT_TRUE(Matches(inverted.Read(), picture, 0, "twice"));
 }
 
 // Outlines in xor: a pixel drawn twice would come back.
