@@ -1,6 +1,8 @@
 // Windows from a bundle's layouts: controls, their values and texts, commands, custom classes.
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <algorithm>
 #include <array>
 
@@ -178,7 +180,7 @@ TEST_F(Controls, AreFoundBySignatureAndNumberAndHoldValuesClampedToTheirRangesAn
   EXPECT_EQ(ControlText(window, kLgnd, 1), "Caf\x8E");
 }
 
-TEST_F(Controls, ACustomClassDrawsIntoTheWindowPort) {
+TEST_F(Controls, ACustomClassDrawsIntoTheWindowPortWhichTheWindowShows) {
   WindowRef window = Open();
   ASSERT_FALSE(gSwatch.events.empty());
   EXPECT_EQ(gSwatch.events.front(), kEventControlOwningWindowChanged);
@@ -190,6 +192,15 @@ TEST_F(Controls, ACustomClassDrawsIntoTheWindowPort) {
   EXPECT_NE(PortPixel(window, 60, 259), (std::array<uint8_t, 4>{255, 255, 0, 0})) << "and only inside its bounds";
   SimpleHideControl(window, kColr, 1);
   EXPECT_EQ(PortPixel(window, 30, 210), PortPixel(window, 5, 5)) << "hidden, it leaves the background";
+
+  // The window shows what its port holds, in the screen's byte order.
+  SimpleShowControl(window, kColr, 1);
+  QImage shot;
+  seam::Then([&] { shot = seam::ModalScreenshot(); });
+  CommandLog log{{}, {"ok  "}};
+  RunModal(window, &log);
+  ASSERT_FALSE(shot.isNull());
+  EXPECT_EQ(shot.pixelColor(40, 230), QColor(255, 0, 0));
 }
 
 // A class without a track handler is highlighted while pressed, and the release point
