@@ -42,13 +42,18 @@ class Background {
     _exit(127);
   }
   ~Background() {
-    if (pid_ > 0) kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
   }
   // Waits (up to a minute) until `ready` holds while the program still runs.
   bool WaitFor(const std::function<bool()>& ready) {
     for (int i = 0; i < 6000; ++i, std::this_thread::sleep_for(std::chrono::milliseconds(10))) {
       if (ready()) return true;
-      if (waitpid(pid_, nullptr, WNOHANG) == pid_) return pid_ = -1, false;
+      if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+        pid_ = -1;  // it ended by itself
+        return false;
+      }
     }
     return false;
   }
